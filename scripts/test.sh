@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# Builds the project and runs every test: the plain build runs all labels
+# (unit, integration, gui); then the unit and integration tests run again
+# under address+undefined and under thread sanitizers.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+JOBS=${JOBS:-2}
+
+run_build() {
+  local dir=$1; shift
+  cmake -S . -B "$dir" -G Ninja "$@" >/dev/null
+  cmake --build "$dir" -j"$JOBS"
+}
+
+echo "== plain build: all tests"
+run_build build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+ctest --test-dir build --output-on-failure -j"$JOBS" --timeout 600
+
+echo "== address+undefined sanitizers: unit and integration tests"
+run_build build-asan -DCMAKE_BUILD_TYPE=Debug -DTOLVANE_SANITIZE=address \
+  -DTOLVANE_WITH_UI=OFF -DTOLVANE_WITH_BENCH=OFF
+ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+  ctest --test-dir build-asan --output-on-failure -j"$JOBS" -L 'unit|integration' --timeout 600
+
+echo "== thread sanitizer: unit and integration tests"
+run_build build-tsan -DCMAKE_BUILD_TYPE=Debug -DTOLVANE_SANITIZE=thread \
+  -DTOLVANE_WITH_UI=OFF -DTOLVANE_WITH_BENCH=OFF
+TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" \
+  ctest --test-dir build-tsan --output-on-failure -j"$JOBS" -L 'unit|integration' --timeout 600

@@ -1,0 +1,11 @@
+// Allocation of runtime records, replaceable so that tests can make it fail.
+#pragma once
+
+#include <cstddef>
+
+// malloc, unless a test has installed a failing allocator.
+void* OSA_memAlloc(size_t size);
+
+// Test hook: the next `count` allocations through OSA_memAlloc fail
+// (return null). 0 restores normal allocation.
+void OSA_memFailNext(int count);
