@@ -1,11 +1,11 @@
 // The version worker: reads each found camera's firmware version.
 #pragma once
 
-#include <cstdint>
-
 #include "engine/requests_notes.h"
 #include "osa/osa_sync.h"
 #include "osa/osa_tsk.h"
+
+#include <cstdint>
 
 // Guards the SDK's release against a running version visit. Initialised
 // before the application starts (spin count 2000).

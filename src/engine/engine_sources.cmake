@@ -1,0 +1,10 @@
+set(TOLVANE_ENGINE_SOURCES
+  ${CMAKE_CURRENT_LIST_DIR}/program_folder.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/image_catalogue.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/upgrade_log.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/device_version.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/image_transfer.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/reboot_wait.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/upgrade_sequence.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/version_worker.cpp
+)

@@ -1,0 +1,45 @@
+#include "engine/program_folder.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <mutex>
+#include <system_error>
+
+namespace {
+
+std::mutex g_overrideMutex;
+std::string g_override;
+
+std::string WithoutTrailingSeparator(std::string folder) {
+    while (folder.size() > 1 &&
+           (folder.back() == '/' || folder.back() == std::filesystem::path::preferred_separator)) {
+        folder.pop_back();
+    }
+    return folder;
+}
+
+} // namespace
+
+void SetProgramFolderOverride(const std::string& folder) {
+    std::lock_guard<std::mutex> guard(g_overrideMutex);
+    g_override = WithoutTrailingSeparator(folder);
+}
+
+std::string GetProgramFolder() {
+    {
+        std::lock_guard<std::mutex> guard(g_overrideMutex);
+        if (!g_override.empty()) {
+            return g_override;
+        }
+    }
+    if (const char* env = std::getenv("TOLVANE_PROGRAM_FOLDER"); env != nullptr && *env != '\0') {
+        return WithoutTrailingSeparator(env);
+    }
+    std::error_code ec;
+    const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
+    if (ec) {
+        // Without our own path the working folder is the best guess left.
+        return WithoutTrailingSeparator(std::filesystem::current_path(ec).string());
+    }
+    return WithoutTrailingSeparator(exe.parent_path().string());
+}

@@ -1,0 +1,79 @@
+#include "engine/upgrade_log.h"
+
+#include "engine/program_folder.h"
+
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <mutex>
+
+namespace {
+
+std::mutex g_appendMutex;
+
+} // namespace
+
+bool IsPlainDottedIPv4(const char* address) {
+    if (address == nullptr) {
+        return false;
+    }
+    int parts = 0;
+    const char* p = address;
+    while (true) {
+        int digits = 0;
+        int value = 0;
+        while (*p >= '0' && *p <= '9') {
+            value = value * 10 + (*p - '0');
+            ++digits;
+            ++p;
+            if (digits > 3) {
+                return false;
+            }
+        }
+        if (digits == 0 || value > 255) {
+            return false;
+        }
+        ++parts;
+        if (*p == '\0') {
+            return parts == 4;
+        }
+        if (*p != '.' || parts == 4) {
+            return false;
+        }
+        ++p;
+    }
+}
+
+std::string UpdateLogPath(const char* address) {
+    return GetProgramFolder() + std::filesystem::path::preferred_separator + address +
+           "_update.log";
+}
+
+void WriteUpdateLog(const char* address, const char* text) {
+    if (!IsPlainDottedIPv4(address) || text == nullptr) {
+        return;
+    }
+    AppendTextToFile(UpdateLogPath(address), text);
+}
+
+bool AppendTextToFile(const std::string& path, const char* text) {
+    if (text == nullptr) {
+        return false;
+    }
+    // Text-mode line breaks of the format: every "\n" becomes CR LF.
+    std::string bytes;
+    for (const char* p = text; *p != '\0'; ++p) {
+        if (*p == '\n') {
+            bytes += '\r';
+        }
+        bytes += *p;
+    }
+    std::lock_guard<std::mutex> guard(g_appendMutex);
+    std::FILE* file = std::fopen(path.c_str(), "ab");
+    if (file == nullptr) {
+        return false;
+    }
+    const size_t written = std::fwrite(bytes.data(), 1, bytes.size(), file);
+    const bool closed = std::fclose(file) == 0;
+    return written > 0 && closed;
+}

@@ -1,0 +1,137 @@
+#include "engine/upgrade_sequence.h"
+
+#include "engine/image_catalogue.h"
+#include "engine/upgrade_log.h"
+#include "osa/osa_assert.h"
+#include "osa/osa_sleep.h"
+
+#include <cstring>
+#include <vector>
+
+namespace {
+
+// A request's text field, never read past its 32 bytes.
+struct FieldText {
+    char text[TEXT_FIELD_SIZE];
+    explicit FieldText(const char* field) {
+        std::memcpy(text, field, TEXT_FIELD_SIZE);
+        text[TEXT_FIELD_SIZE - 1] = '\0';
+    }
+};
+
+void PostProgress(NoteOwner* owner, const char* address, int32_t step) {
+    PostUpgradeNote(owner->GetNoteWindow(), WM_UPGRADE_PROGRESS, step, 0, address);
+}
+
+bool NeedsPreparation(int32_t versionNumber) {
+    return versionNumber == 506 || versionNumber == 516 || versionNumber == 536;
+}
+
+// Oldest firmware: clear the boa logs and the record database, then restart.
+// Nothing here stops the upgrade.
+void PrepareCamera(const char* address, NoteOwner* owner, LprHandle handle) {
+    const LprSdk& sdk = LprSdkActive();
+    PostProgress(owner, address, UPGRADE_STEP_CLEAN_LOG);
+    if (sdk.RemoteShellExec(address, SHELL_CLEAN_BOA_LOG) != 0) {
+        WriteUpdateLog(address, LOG_CLEAN_BOA_FAILED);
+    }
+    OSA_sleep(WAIT_AFTER_SHELL_COMMAND);
+    PostProgress(owner, address, UPGRADE_STEP_CLEAN_DATABASE);
+    if (sdk.RemoteShellExec(address, SHELL_CLEAN_DATABASE) != 0) {
+        WriteUpdateLog(address, LOG_CLEAN_DATABASE_FAILED);
+    }
+    OSA_sleep(WAIT_AFTER_SHELL_COMMAND);
+    PostProgress(owner, address, UPGRADE_STEP_REBOOT_AFTER_CLEAN);
+    RebootAndWait(handle);
+}
+
+// Version read, image choice and transfers; the result code of the run.
+int32_t SendImages(const char* address, NoteOwner* owner, LprHandle handle) {
+    int32_t versionNumber = 0;
+    int32_t fourthField = 0;
+    if (!GetDeviceVersion(handle, SECOND_VERSION_TRIES, &versionNumber, &fourthField)) {
+        return UPGRADE_ERR_NO_VERSION;
+    }
+    std::vector<std::string> images;
+    GetUpdateImages(versionNumber, images);
+    if (images.empty()) {
+        return UPGRADE_ERR_NO_IMAGE;
+    }
+    if (versionNumber == 516) {
+        StopAvServer(address);
+    }
+    for (size_t i = 0; i < images.size(); ++i) {
+        // The catalogue key decides the transfer rules for every image.
+        if (!UpdateOneImage(address, owner, handle, images[i], versionNumber)) {
+            return UPGRADE_ERR_SEND;
+        }
+        if (i + 1 == images.size()) {
+            break;
+        }
+        int32_t reread = 0;
+        int32_t rereadFourth = 0;
+        if (!GetDeviceVersion(handle, REREAD_VERSION_TRIES, &reread, &rereadFourth)) {
+            return UPGRADE_ERR_REREAD_VERSION;
+        }
+        if (reread == 516) {
+            StopAvServer(address);
+        }
+    }
+    return UPGRADE_OK;
+}
+
+} // namespace
+
+int32_t UpdateTaskMain(OsaTask* task) {
+    if (task == nullptr) {
+        OSA_ASSERT_REPORT("UpdateTaskMain");
+        return 0;
+    }
+    while (OSA_tskIsRunning(task)) {
+        OsaMessage* msg = nullptr;
+        if (OSA_mbxWaitMsg(&task->mailbox, &msg) != 0 || msg == nullptr) {
+            // The runtime has reported the failed wait; a worker that cannot
+            // receive has nothing left to do.
+            break;
+        }
+        if (msg->command == CMD_UPDATE_DEVICE) {
+            UpdateDevice(static_cast<const UpgradeRequest*>(msg->payload));
+        }
+        OSA_mbxAckOrFreeMsg(msg);
+    }
+    return 0;
+}
+
+int32_t UpdateDevice(const UpgradeRequest* request) {
+    if (request == nullptr || request->owner == nullptr) {
+        return -1;
+    }
+    NoteOwner* owner = request->owner;
+    const FieldText address(request->address);
+    const FieldText user(request->user);
+    const FieldText password(request->password);
+    const uint32_t port = static_cast<uint32_t>(request->port) & 0xFFFFu;
+    const LprSdk& sdk = LprSdkActive();
+
+    LprHandle handle = sdk.LprOpen(address.text, port, user.text, password.text);
+    if (handle == nullptr) {
+        PostUpgradeNote(owner->GetNoteWindow(), WM_UPGRADE_RESULT, 0, UPGRADE_ERR_OPEN,
+                        address.text);
+        return 0;
+    }
+
+    // Only the preparation decision rests on this read; its outcome is not
+    // checked beyond the number it yields.
+    int32_t firstVersion = 0;
+    int32_t firstFourth = 0;
+    GetDeviceVersion(handle, FIRST_VERSION_TRIES, &firstVersion, &firstFourth);
+    if (NeedsPreparation(firstVersion)) {
+        PrepareCamera(address.text, owner, handle);
+    }
+
+    const int32_t code = SendImages(address.text, owner, handle);
+    sdk.LprClose(handle);
+    PostUpgradeNote(owner->GetNoteWindow(), WM_UPGRADE_RESULT, code == UPGRADE_OK ? 1 : 0, code,
+                    address.text);
+    return 0;
+}
