@@ -1,0 +1,36 @@
+#include "about_dlg.h"
+
+#include "dialog_units.h"
+#include "ui_texts.h"
+
+#include <QIcon>
+#include <QLabel>
+#include <QPushButton>
+
+CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
+    const QFont font = DialogFont(9);
+    setFont(font);
+    const DialogBaseUnits units = BaseUnitsOf(font);
+    setWindowTitle(QString::fromUtf8(ui_text::kAboutCaption));
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowCloseButtonHint);
+    setFixedSize(MapDialogX(170, units), MapDialogY(62, units));
+
+    auto* icon = new QLabel(this);
+    const QPoint iconAt(MapDialogX(14, units), MapDialogY(14, units));
+    icon->setPixmap(QIcon(QStringLiteral(":/tolvane/tolvane.png")).pixmap(32, 32));
+    icon->setGeometry(QRect(iconAt, QSize(32, 32)));
+    icon->setObjectName(QStringLiteral("IDR_MAINFRAME"));
+
+    auto* version = new QLabel(QString::fromUtf8(ui_text::kAboutVersion), this);
+    QRect versionRect = MapDialogRect({42, 14, 114, 8}, units);
+    versionRect.setHeight(std::max(versionRect.height(), version->fontMetrics().height()));
+    version->setGeometry(versionRect);
+
+    auto* ok = new QPushButton(QString::fromUtf8(ui_text::kOk), this);
+    ok->setObjectName(QStringLiteral("IDOK"));
+    ok->setAccessibleName(ok->text());
+    ok->setGeometry(MapDialogRect({113, 41, 50, 14}, units));
+    ok->setDefault(true);
+    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+}

@@ -1,0 +1,145 @@
+#include "device_list_ctrl.h"
+
+#include <QHeaderView>
+#include <QMouseEvent>
+#include <QStyledItemDelegate>
+
+namespace {
+
+constexpr int kItemDataRole = Qt::UserRole;
+
+// Paints each cell's background in the colour of its row's state, read from
+// the first cell's item data at paint time.
+class RowColourDelegate : public QStyledItemDelegate {
+public:
+    explicit RowColourDelegate(DeviceListCtrl* list) : QStyledItemDelegate(list), m_list(list) {}
+
+protected:
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
+        QStyledItemDelegate::initStyleOption(option, index);
+        if (const auto colour = m_list->GetRowBackground(index.row()))
+            option->backgroundBrush = *colour;
+    }
+
+private:
+    DeviceListCtrl* m_list;
+};
+
+} // namespace
+
+DeviceListCtrl::DeviceListCtrl(QWidget* parent) : QTableWidget(parent) {
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setShowGrid(true);
+    setSortingEnabled(false);
+    setWordWrap(false);
+    verticalHeader()->hide();
+    horizontalHeader()->setSectionsClickable(true);
+    horizontalHeader()->setHighlightSections(false);
+    horizontalHeader()->setStretchLastSection(false);
+    horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+    setItemDelegate(new RowColourDelegate(this));
+    connect(horizontalHeader(), &QHeaderView::sectionClicked, this,
+            [this](int column) { Q_EMIT ColumnClicked(column); });
+}
+
+void DeviceListCtrl::InsertColumn(int column, const QString& heading, Qt::Alignment alignment,
+                                  int width) {
+    insertColumn(column);
+    auto* header = new QTableWidgetItem(heading);
+    header->setTextAlignment(alignment | Qt::AlignVCenter);
+    setHorizontalHeaderItem(column, header);
+    setColumnWidth(column, width);
+    m_alignments.insert(column, alignment);
+}
+
+QTableWidgetItem* DeviceListCtrl::CellItem(int row, int column) {
+    QTableWidgetItem* cell = item(row, column);
+    if (!cell) {
+        cell = new QTableWidgetItem;
+        const Qt::Alignment alignment =
+            column < m_alignments.size() ? m_alignments[column] : Qt::AlignLeft;
+        cell->setTextAlignment(alignment | Qt::AlignVCenter);
+        cell->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
+        setItem(row, column, cell);
+    }
+    return cell;
+}
+
+int DeviceListCtrl::InsertItem(int index, const QString& text) {
+    const int row = std::clamp(index, 0, rowCount());
+    insertRow(row);
+    QTableWidgetItem* first = CellItem(row, 0);
+    first->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
+    first->setCheckState(Qt::Unchecked);
+    first->setText(text);
+    first->setData(kItemDataRole, QVariant::fromValue<qulonglong>(0));
+    return row;
+}
+
+void DeviceListCtrl::DeleteAllItems() {
+    clearContents();
+    setRowCount(0);
+}
+
+void DeviceListCtrl::SetItemText(int row, int column, const QString& text) {
+    if (row < 0 || row >= rowCount() || column < 0 || column >= columnCount())
+        return;
+    CellItem(row, column)->setText(text);
+}
+
+QString DeviceListCtrl::GetItemText(int row, int column) const {
+    const QTableWidgetItem* cell = item(row, column);
+    return cell ? cell->text() : QString();
+}
+
+void DeviceListCtrl::SetItemData(int row, uintptr_t data) {
+    if (row < 0 || row >= rowCount())
+        return;
+    CellItem(row, 0)->setData(kItemDataRole, QVariant::fromValue<qulonglong>(data));
+    viewport()->update();
+}
+
+uintptr_t DeviceListCtrl::GetItemData(int row) const {
+    const QTableWidgetItem* cell = item(row, 0);
+    return cell ? static_cast<uintptr_t>(cell->data(kItemDataRole).toULongLong()) : 0;
+}
+
+bool DeviceListCtrl::GetCheck(int row) const {
+    const QTableWidgetItem* cell = item(row, 0);
+    return cell && cell->checkState() == Qt::Checked;
+}
+
+void DeviceListCtrl::SetCheck(int row, bool checked) {
+    if (row < 0 || row >= rowCount())
+        return;
+    CellItem(row, 0)->setCheckState(checked ? Qt::Checked : Qt::Unchecked);
+}
+
+void DeviceListCtrl::SelectRow(int row) {
+    if (row < 0 || row >= rowCount())
+        return;
+    setCurrentCell(row, 0, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+}
+
+int DeviceListCtrl::GetSelectedRow() const {
+    const QModelIndexList rows = selectionModel()->selectedRows();
+    return rows.isEmpty() ? -1 : rows.first().row();
+}
+
+DeviceListCtrl::RowColour DeviceListCtrl::GetRowBackground(int row) const {
+    if (!m_rowColour || row < 0 || row >= rowCount())
+        return std::nullopt;
+    return m_rowColour(GetItemData(row));
+}
+
+void DeviceListCtrl::mouseReleaseEvent(QMouseEvent* event) {
+    QTableWidget::mouseReleaseEvent(event);
+    if (event->button() != Qt::LeftButton)
+        return;
+    const QModelIndex index = indexAt(event->position().toPoint());
+    Q_EMIT ListClicked(index.isValid() ? index.row() : -1,
+                       index.isValid() ? index.column()
+                                       : columnAt(event->position().toPoint().x()));
+}

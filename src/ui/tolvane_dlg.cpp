@@ -1,0 +1,199 @@
+// Construction, initialisation, bound texts and the dispatch of posted notes.
+#include "tolvane_dlg.h"
+
+#include "about_dlg.h"
+#include "device_list_ctrl.h"
+#include "engine/note_window.h"
+#include "engine/upgrade_sequence.h"
+#include "engine/version_worker.h"
+#include "ip_address_ctrl.h"
+#include "note_event.h"
+#include "osa/osa_tsk.h"
+#include "sdk/lpr_sdk.h"
+#include "ui_texts.h"
+
+#include <QContextMenuEvent>
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+int64_t NowNs() {
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+OsaTask* NewZeroedTask() {
+    auto* task = static_cast<OsaTask*>(std::malloc(sizeof(OsaTask)));
+    if (task)
+        std::memset(task, 0, sizeof(OsaTask));
+    return task;
+}
+
+} // namespace
+
+CTolvaneDlg::CTolvaneDlg(QWidget* parent) : QDialog(parent) {
+    m_hIcon = QIcon(QStringLiteral(":/tolvane/tolvane.png"));
+    LprSdkActive().LprSetup();
+    BuildControls();
+    OnInitDialog();
+}
+
+CTolvaneDlg::~CTolvaneDlg() {
+    // A dialog destroyed without its close sequence (never shown, or ended
+    // by its owner) must still leave no worker reading it.
+    StopWorkersAndSdk();
+}
+
+void CTolvaneDlg::OnInitDialog() {
+    UpdateData(false);
+    setWindowIcon(m_hIcon);
+
+    // Posts from the workers and the search callback arrive on any thread;
+    // posting an event is thread-safe and never blocks.
+    m_noteWindow = RegisterNoteWindow([this](uint32_t message, uintptr_t wParam, intptr_t lParam) {
+        QCoreApplication::postEvent(this, new NoteEvent(message, wParam, lParam));
+    });
+
+    m_listDevices->SetRowColourFn(&CTolvaneDlg::RowColour);
+    m_listDevices->InsertColumn(COL_CHECK, QString::fromUtf8(ui_text::kColumnCheck),
+                                Qt::AlignHCenter, 50);
+    m_listDevices->InsertColumn(COL_IP, QString::fromUtf8(ui_text::kColumnAddress), Qt::AlignLeft,
+                                140);
+    m_listDevices->InsertColumn(COL_PORT, QString::fromUtf8(ui_text::kColumnPort), Qt::AlignLeft,
+                                50);
+    m_listDevices->InsertColumn(COL_VERSION, QString::fromUtf8(ui_text::kColumnVersion),
+                                Qt::AlignLeft, 160);
+    m_listDevices->InsertColumn(COL_PROGRESS, QString::fromUtf8(ui_text::kColumnProgress),
+                                Qt::AlignLeft, 540);
+
+    m_ipAddress->SetAddress(0);
+    CreateTasks();
+
+    m_strPort = QStringLiteral("80");
+    m_strUser = QStringLiteral("admin");
+    m_strPassword = QStringLiteral("ploma");
+    UpdateData(false);
+    m_ipAddress->setFocus();
+}
+
+void CTolvaneDlg::CreateTasks() {
+    for (OsaTask*& slot : m_upgradeTasks) {
+        slot = NewZeroedTask();
+        if (slot)
+            OSA_tskCreate(slot, UpdateTaskMain);
+    }
+    m_versionTask = NewZeroedTask();
+    if (m_versionTask)
+        OSA_tskCreate(m_versionTask, GetVersionTaskMain);
+}
+
+void CTolvaneDlg::UpdateData(bool saveAndValidate) {
+    if (saveAndValidate) {
+        m_strPort = m_editPort->text();
+        m_strUser = m_editUser->text();
+        m_strPassword = m_editPassword->text();
+        m_strSingleStatus = m_staticSingleStatus->text();
+        m_strBatchStatus = m_staticBatchStatus->text();
+        return;
+    }
+    m_editPort->setText(m_strPort);
+    m_editUser->setText(m_strUser);
+    m_editPassword->setText(m_strPassword);
+    m_staticSingleStatus->setText(m_strSingleStatus);
+    m_staticBatchStatus->setText(m_strBatchStatus);
+}
+
+int32_t CTolvaneDlg::SendUpgradeRequest(uint32_t index, const QString& address, int32_t port,
+                                        const QString& user, const QString& password) {
+    return ::SendUpgradeRequest(m_upgradeTasks.data(), index, address.toUtf8().constData(), port,
+                                user.toUtf8().constData(), password.toUtf8().constData(), this);
+}
+
+int32_t CTolvaneDlg::SendVersionRequest(const QString& address, int32_t port) {
+    if (!m_versionTask)
+        return SEND_REFUSED;
+    return ::SendVersionRequest(m_versionTask, address.toUtf8().constData(), port, this);
+}
+
+std::optional<QColor> CTolvaneDlg::RowColour(uintptr_t state) {
+    switch (state) {
+    case ROW_UPGRADING:
+        return QColor(96, 123, 139);
+    case ROW_SUCCEEDED:
+        return QColor(64, 224, 205);
+    case ROW_FAILED:
+        return QColor(255, 127, 80);
+    default:
+        return std::nullopt;
+    }
+}
+
+QString CTolvaneDlg::ApplicationName() {
+    return QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName();
+}
+
+bool CTolvaneDlg::event(QEvent* event) {
+    if (event->type() != NoteEvent::EventType())
+        return QDialog::event(event);
+    auto* note = static_cast<NoteEvent*>(event);
+    // After the close sequence the dialog handles nothing more: the event
+    // frees the note when it is destroyed.
+    if (!m_bClosed) {
+        note->Take();
+        DispatchNote(note->Message(), note->WParam(), note->LParam());
+    }
+    return true;
+}
+
+void CTolvaneDlg::DispatchNote(uint32_t message, uintptr_t wParam, intptr_t lParam) {
+    const int64_t start = NowNs();
+    switch (message) {
+    case WM_DEVICE_FOUND:
+        OnDeviceFound(wParam, lParam);
+        break;
+    case WM_UPGRADE_RESULT:
+        OnUpgradeResult(wParam, lParam);
+        break;
+    case WM_UPGRADE_PROGRESS:
+        OnUpgradeProgress(wParam, lParam);
+        break;
+    case WM_DEVICE_VERSION:
+        OnDeviceVersion(wParam, lParam);
+        break;
+    default:
+        FreeNoteMessage(message, wParam, lParam);
+        break;
+    }
+    TimeHandler(start);
+}
+
+void CTolvaneDlg::TimeHandler(int64_t startNs) {
+    const int64_t elapsed = NowNs() - startNs;
+    if (elapsed > m_longestHandlerNs)
+        m_longestHandlerNs = elapsed;
+}
+
+void CTolvaneDlg::OnSysCommand(uint32_t id) {
+    if ((id & 0xFFF0) == IDM_ABOUTBOX) {
+        CAboutDlg about(this);
+        about.exec();
+    }
+}
+
+// Linux window managers give no system menu to extend: the About entry lives
+// in the dialog's context menu.
+void CTolvaneDlg::contextMenuEvent(QContextMenuEvent* event) {
+    QMenu menu(this);
+    QAction* about = menu.addAction(QString::fromUtf8(ui_text::kAboutMenuItem));
+    about->setObjectName(QStringLiteral("IDM_ABOUTBOX"));
+    if (menu.exec(event->globalPos()) == about)
+        OnSysCommand(IDM_ABOUTBOX);
+}

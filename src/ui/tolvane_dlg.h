@@ -1,0 +1,160 @@
+// The main dialog: single and batch upgrades of the cameras of the network.
+#pragma once
+
+#include "engine/requests_notes.h"
+
+#include <QColor>
+#include <QDialog>
+#include <QIcon>
+#include <QString>
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <optional>
+
+class DeviceListCtrl;
+class IpAddressCtrl;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+struct OsaTask;
+
+// Control ids of the dialog template (also the controls' object names).
+constexpr int IDC_EDIT_PORT = 1000;
+constexpr int IDC_EDIT_USER = 1001;
+constexpr int IDC_LIST_DEVICES = 1002;
+constexpr int IDC_BTN_UPGRADE = 1003;
+constexpr int IDC_BTN_SEARCH = 1004;
+constexpr int IDC_EDIT_PASSWORD = 1005;
+constexpr int IDC_IPADDRESS = 1006;
+constexpr int IDC_STATIC_SINGLE_STATUS = 1008;
+constexpr int IDC_STATIC_BATCH_STATUS = 1009;
+constexpr int IDC_BTN_BATCH_UPGRADE = 1010;
+
+constexpr uint32_t IDM_ABOUTBOX = 0x0010;
+
+// Device list columns.
+constexpr int COL_CHECK = 0;
+constexpr int COL_IP = 1;
+constexpr int COL_PORT = 2;
+constexpr int COL_VERSION = 3;
+constexpr int COL_PROGRESS = 4;
+
+// Row states, kept in each row's item data.
+constexpr uintptr_t ROW_STATE_NONE = 0;
+constexpr uintptr_t ROW_UPGRADING = 1;
+constexpr uintptr_t ROW_SUCCEEDED = 2;
+constexpr uintptr_t ROW_FAILED = 3;
+
+// The tick that the next click on the tick column's heading gives every row.
+extern int32_t g_bSelectAll;
+
+// True when `first` sorts before `second`: both four dot-separated parts,
+// compared part by part as numbers (leading digits, 0 when none).
+bool IsAddressLess(const QString& first, const QString& second);
+
+class CTolvaneDlg : public QDialog, public NoteOwner {
+    Q_OBJECT
+public:
+    explicit CTolvaneDlg(QWidget* parent = nullptr);
+    ~CTolvaneDlg() override;
+
+    // NoteOwner: what the workers see of the dialog.
+    NoteWindow GetNoteWindow() const override { return m_noteWindow.load(); }
+    bool IsRunning() const override { return m_bRunning.load() != 0; }
+
+    // Bound texts: true takes every control's text into its member, false
+    // writes every member into its control.
+    void UpdateData(bool saveAndValidate);
+
+    void EnableControls(bool enable);
+    int32_t SendUpgradeRequest(uint32_t index, const QString& address, int32_t port,
+                               const QString& user, const QString& password);
+    int32_t SendVersionRequest(const QString& address, int32_t port);
+
+    // Handlers of the posted notes; they free what the note carries.
+    intptr_t OnDeviceFound(uintptr_t wParam, intptr_t lParam);
+    intptr_t OnUpgradeResult(uintptr_t wParam, intptr_t lParam);
+    intptr_t OnUpgradeProgress(uintptr_t wParam, intptr_t lParam);
+    intptr_t OnDeviceVersion(uintptr_t wParam, intptr_t lParam);
+
+    // Control handlers.
+    void OnBnClickedSearch();
+    void OnBnClickedUpgrade();
+    void OnBnClickedBatchUpgrade();
+    void OnColumnClickDeviceList(int column);
+    void OnClickDeviceList(int row, int column);
+    void OnSysCommand(uint32_t id);
+    // The window's close request; false when refused (an upgrade runs).
+    bool OnClose();
+
+    bool UpdateRowProgress(const QString& address, const QString& text);
+    bool UpdateRowResult(const QString& address, const QString& text);
+
+    // Row background of a row state; nothing for states without a colour.
+    static std::optional<QColor> RowColour(uintptr_t state);
+    // The caption of the summary box: the executable's name without extension.
+    static QString ApplicationName();
+
+    // Read-only views for tests and automation.
+    int32_t SingleMode() const { return m_bSingleMode; }
+    int32_t Total() const { return m_nTotal; }
+    int32_t Succeeded() const { return m_nSucceeded; }
+    int32_t Failed() const { return m_nFailed; }
+    bool CloseEnabled() const { return m_bCloseEnabled; }
+    DeviceListCtrl* DeviceList() const { return m_listDevices; }
+    IpAddressCtrl* AddressBox() const { return m_ipAddress; }
+    // Longest single note or command handler so far, in nanoseconds.
+    int64_t LongestHandlerNs() const { return m_longestHandlerNs; }
+    void ResetHandlerTiming() { m_longestHandlerNs = 0; }
+
+protected:
+    bool event(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+
+public Q_SLOTS:
+    void reject() override;
+
+private:
+    void BuildControls();
+    void OnInitDialog();
+    void CreateTasks();
+    void StopWorkersAndSdk();
+    void DispatchNote(uint32_t message, uintptr_t wParam, intptr_t lParam);
+    void TimeHandler(int64_t startNs);
+    bool FinishBatchIfDone();
+    void MarkRowNotSent(int row, int32_t sendResult);
+
+    QIcon m_hIcon;
+    QString m_strPort;
+    QString m_strUser;
+    QString m_strPassword;
+    QString m_strSingleStatus;
+    DeviceListCtrl* m_listDevices = nullptr;
+    IpAddressCtrl* m_ipAddress = nullptr;
+    std::array<OsaTask*, UPGRADE_TASK_COUNT> m_upgradeTasks{};
+    OsaTask* m_versionTask = nullptr;
+    int32_t m_bSingleMode = 0;
+    QString m_strBatchStatus;
+    int32_t m_nTotal = 0;
+    int32_t m_nSucceeded = 0;
+    int32_t m_nFailed = 0;
+    std::atomic<int32_t> m_bRunning{1};
+
+    // Controls bound to the texts above.
+    QLineEdit* m_editPort = nullptr;
+    QLineEdit* m_editUser = nullptr;
+    QLineEdit* m_editPassword = nullptr;
+    QLabel* m_staticSingleStatus = nullptr;
+    QLabel* m_staticBatchStatus = nullptr;
+    QPushButton* m_btnUpgrade = nullptr;
+    QPushButton* m_btnSearch = nullptr;
+    QPushButton* m_btnBatch = nullptr;
+
+    std::atomic<NoteWindow> m_noteWindow{0};
+    bool m_bCloseEnabled = true; // the close request is refused while false
+    bool m_bClosed = false;      // the close sequence has run
+    int64_t m_longestHandlerNs = 0;
+};

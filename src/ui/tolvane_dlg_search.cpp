@@ -1,0 +1,111 @@
+// Network search and the device list: ordered insertion, ticking all rows,
+// copying an address into the address box.
+#include "device_list_ctrl.h"
+#include "ip_address_ctrl.h"
+#include "sdk/lpr_sdk.h"
+#include "tolvane_dlg.h"
+
+#include <QString>
+#include <string>
+#include <string_view>
+
+int32_t g_bSelectAll = 1;
+
+namespace {
+
+// Leading decimal digits after optional blanks and sign; 0 when there are
+// none; saturates instead of overflowing.
+int64_t LeadingNumber(std::string_view text) {
+    size_t i = 0;
+    while (i < text.size() && (text[i] == ' ' || (text[i] >= '\t' && text[i] <= '\r')))
+        ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
+        negative = text[i] == '-';
+        ++i;
+    }
+    int64_t value = 0;
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i)
+        value = std::min<int64_t>(value * 10 + (text[i] - '0'), int64_t{1} << 40);
+    return negative ? -value : value;
+}
+
+// Splits at every dot; false unless there are exactly four parts.
+bool SplitAddress(std::string_view text, int64_t (&parts)[4]) {
+    size_t count = 0;
+    size_t start = 0;
+    while (true) {
+        const size_t dot = text.find('.', start);
+        if (count == 4)
+            return false;
+        parts[count++] = LeadingNumber(text.substr(start, dot - start));
+        if (dot == std::string_view::npos)
+            break;
+        start = dot + 1;
+    }
+    return count == 4;
+}
+
+} // namespace
+
+bool IsAddressLess(const QString& first, const QString& second) {
+    const std::string a = first.toStdString();
+    const std::string b = second.toStdString();
+    int64_t left[4];
+    int64_t right[4];
+    if (!SplitAddress(a, left) || !SplitAddress(b, right))
+        return false;
+    for (int i = 0; i < 4; ++i) {
+        if (left[i] != right[i])
+            return left[i] < right[i];
+    }
+    return false;
+}
+
+void CTolvaneDlg::OnBnClickedSearch() {
+    LprSdkActive().LprStopFindDevice();
+    m_listDevices->DeleteAllItems();
+    LprSdkActive().LprStartFindDevice(FindDeviceCallback, static_cast<NoteOwner*>(this));
+}
+
+intptr_t CTolvaneDlg::OnDeviceFound(uintptr_t wParam, intptr_t lParam) {
+    auto* note = reinterpret_cast<FoundDeviceNote*>(lParam);
+    if (!note)
+        return 0;
+    const QString address = QString::fromStdString(*note);
+    const int32_t port = static_cast<int32_t>(wParam & 0xFFFF);
+
+    int index = 0;
+    for (; index < m_listDevices->GetItemCount(); ++index) {
+        if (IsAddressLess(address, m_listDevices->GetItemText(index, COL_IP)))
+            break;
+    }
+    const int row = m_listDevices->InsertItem(index, QString());
+    m_listDevices->SelectRow(row);
+    m_listDevices->SetItemText(row, COL_IP, address);
+    m_listDevices->SetItemText(row, COL_PORT, QString::number(port));
+
+    // A refused request (full mailbox, or an address too long for a request)
+    // leaves the version cell empty; a later search asks again.
+    SendVersionRequest(address, port);
+    delete note;
+    return 0;
+}
+
+void CTolvaneDlg::OnColumnClickDeviceList(int column) {
+    if (column != COL_CHECK)
+        return;
+    for (int row = 0; row < m_listDevices->GetItemCount(); ++row)
+        m_listDevices->SetCheck(row, g_bSelectAll != 0);
+    g_bSelectAll = !g_bSelectAll;
+}
+
+void CTolvaneDlg::OnClickDeviceList(int row, int column) {
+    if (column != COL_IP || row < 0)
+        return;
+    const QString address = m_listDevices->GetItemText(row, COL_IP);
+    if (address.isEmpty())
+        return;
+    if (m_ipAddress->isEnabled())
+        m_ipAddress->SetWindowText(address);
+}

@@ -1,0 +1,72 @@
+// Every text the window shows, in one place. Source texts are UTF-8.
+#pragma once
+
+namespace ui_text {
+
+inline constexpr char kDialogCaption[] = "自动升级工具(2.0.6版本）- 同时支持TI和海思相机";
+inline constexpr char kAboutCaption[] = "关于 Tolvane";
+inline constexpr char kAboutVersion[] = "Tolvane，1.0 版";
+inline constexpr char kAboutMenuItem[] = "关于 Tolvane(&A)...";
+inline constexpr char kOk[] = "确定";
+
+// Labels, buttons and groups.
+inline constexpr char kLabelAddress[] = "设备IP:";
+inline constexpr char kLabelPort[] = "端口:";
+inline constexpr char kLabelUser[] = "用户名:";
+inline constexpr char kLabelPassword[] = "密码:";
+inline constexpr char kButtonUpgrade[] = "升级设备";
+inline constexpr char kButtonSearch[] = "搜索";
+inline constexpr char kButtonBatch[] = "批量升级";
+inline constexpr char kGroupSingle[] = "单台操作";
+inline constexpr char kGroupBatch[] = "批量操作";
+
+// Column headings.
+inline constexpr char kColumnCheck[] = "全选";
+inline constexpr char kColumnAddress[] = "设备IP";
+inline constexpr char kColumnPort[] = "端口";
+inline constexpr char kColumnVersion[] = "设备版本";
+inline constexpr char kColumnProgress[] = "升级进度";
+
+// Message box captions.
+inline constexpr char kCaptionNotice[] = "提示";
+inline constexpr char kCaptionQuestion[] = "询问";
+
+// Checks of the single command, in the order they run.
+inline constexpr char kEnterAddress[] = "请输入设备IP！";
+inline constexpr char kBadAddress[] = "IP格式不正确！";
+inline constexpr char kEnterPort[] = "请输入端口号！";
+inline constexpr char kBadPort[] = "端口号不正确，请重新输入！";
+inline constexpr char kEnterUser[] = "请输入用户名！";
+inline constexpr char kEnterPassword[] = "请输入密码！";
+inline constexpr char kUserTooLong[] = "用户名过长，最多31个字节，请重新输入！";
+inline constexpr char kPasswordTooLong[] = "密码过长，最多31个字节，请重新输入！";
+inline constexpr char kConfirmUpgrade[] = "是否升级设备？";
+inline constexpr char kSingleNotSent[] = "升级设备失败，任务队列已满，未发送！";
+
+// Batch command.
+inline constexpr char kSelectDevices[] = "请选择待升级的设备";
+inline constexpr char kBatchSelected[] = "共选择%1台";
+inline constexpr char kBatchNotSent[] = "升级设备失败，任务队列已满，未发送！";
+inline constexpr char kAddressTooLong[] = "升级设备失败，设备IP过长，未发送！";
+
+// Progress steps.
+inline constexpr char kStepCleanLog[] = "正在清理日志";
+inline constexpr char kStepCleanDatabase[] = "正在清理数据库";
+inline constexpr char kStepRebootAfterClean[] = "清理完成，重启设备";
+inline constexpr char kStepSendImage[] = "正在升级'%1'";
+inline constexpr char kStepImageAccepted[] = "升级成功，正在重启设备";
+
+// Results.
+inline constexpr char kResultOk[] = "升级设备成功！";
+inline constexpr char kResultOpen[] = "打开设备失败，请检查设备连接是否正常！";
+inline constexpr char kResultNoVersion[] = "升级设备失败，未获取设备版本！";
+inline constexpr char kResultNoImage[] = "升级设备失败，未获取到对应升级镜像！";
+inline constexpr char kResultSend[] = "升级设备失败，请直连设备再升级！";
+inline constexpr char kResultRereadVersion[] =
+    "升级设备失败，升级到中间版本后，重新获取版本号失败！";
+
+// Summaries.
+inline constexpr char kBatchRunning[] = "共选择%1台，已升级%2台；成功%3台，失败%4台。";
+inline constexpr char kBatchDone[] = "升级完成，成功%1台，失败%2台。";
+
+} // namespace ui_text
