@@ -1,0 +1,44 @@
+// Camera discovery: a thread that broadcasts probes and reports each camera
+// that answers, once per search, through the caller's callback.
+#pragma once
+
+#include "sdk/lpr_sdk.h"
+
+#include <atomic>
+#include <cstdint>
+#include <mutex>
+#include <string>
+#include <thread>
+
+namespace lpr {
+
+constexpr uint16_t kDefaultDiscoveryPort = 37810;
+// Probes repeat this often while a search runs.
+constexpr int kProbeIntervalMs = 2000;
+
+// The discovery port: TOLVANE_DISCOVERY_PORT when it names a valid port
+// (lets tests run side by side), else the protocol's port.
+uint16_t DiscoveryPortFromEnvironment();
+
+class DeviceSearch {
+public:
+    DeviceSearch() = default;
+    ~DeviceSearch();
+    DeviceSearch(const DeviceSearch&) = delete;
+    DeviceSearch& operator=(const DeviceSearch&) = delete;
+
+    // Ends a running search first. False when no socket could be opened.
+    bool Start(LprFindDeviceCallback callback, void* userData, uint16_t port);
+
+    // Ends the search and waits for its thread; harmless when none runs.
+    // Called from the callback itself it only asks the search to end.
+    void Stop();
+
+private:
+    std::mutex mutex_;
+    std::thread thread_;
+    int wakeFds_[2] = {-1, -1};
+    std::atomic<bool> stop_{false};
+};
+
+} // namespace lpr

@@ -1,0 +1,149 @@
+// The network implementation of the SDK table: each operation validates its
+// handle, then talks to the camera with the bounds of camera_calls.h.
+#include "sdk/camera_calls.h"
+#include "sdk/device_search.h"
+#include "sdk/http_client.h"
+#include "sdk/lpr_sdk.h"
+#include "sdk/session_registry.h"
+
+#include <cstring>
+#include <memory>
+#include <string>
+
+namespace {
+
+using namespace lpr;
+
+// Error of the transfer that failed last, per thread: several upgrade
+// workers fail transfers at the same time and each asks for its own.
+thread_local int32_t t_lastUpdateError = 0;
+
+DeviceSearch& TheSearch() {
+    static DeviceSearch search;
+    return search;
+}
+
+int32_t NetSetup() {
+    EnsureCurlInitialised();
+    return 0;
+}
+
+int32_t NetCleanup() {
+    TheSearch().Stop();
+    // Each session's destructor stops its transfer and waits for its thread.
+    for (auto& session : TakeAllSessions()) {
+        session->upload.Stop();
+    }
+    return 0;
+}
+
+int32_t NetStartFindDevice(LprFindDeviceCallback callback, void* userData) {
+    return TheSearch().Start(callback, userData, DiscoveryPortFromEnvironment()) ? 0 : -1;
+}
+
+int32_t NetStopFindDevice() {
+    TheSearch().Stop();
+    return 0;
+}
+
+LprHandle NetOpen(const char* address, uint32_t port, const char* user, const char* password) {
+    uint16_t port16 = static_cast<uint16_t>(port & 0xffff);
+    if (!IsDottedIpv4(address) || port16 == 0 || user == nullptr || password == nullptr) {
+        return nullptr;
+    }
+    CameraEndpoint endpoint{address, port16, DigestCredentials{user, password}};
+    if (!FetchDeviceInfo(endpoint, kConnectMs, kRequestMs)) {
+        return nullptr;
+    }
+    return RegisterSession(std::make_shared<CameraSession>(std::move(endpoint)));
+}
+
+int32_t NetClose(LprHandle handle) {
+    std::shared_ptr<CameraSession> session = TakeSession(handle);
+    if (!session) {
+        return -1;
+    }
+    session->upload.Stop();
+    return 0;
+}
+
+int32_t NetIsConnected(LprHandle handle, uint8_t* status) {
+    std::shared_ptr<CameraSession> session = FindSession(handle);
+    bool connected =
+        session && FetchDeviceInfo(session->endpoint, kConnectedCheckMs, kConnectedCheckMs);
+    if (status != nullptr) {
+        status[0] = connected ? 1 : 0; // the second byte is the caller's
+    }
+    return connected ? 0 : -1;
+}
+
+int32_t NetGetVersion(LprHandle handle, int32_t* v1, int32_t* v2, int32_t* v3, int32_t* v4) {
+    std::shared_ptr<CameraSession> session = FindSession(handle);
+    if (!session) {
+        return -1;
+    }
+    auto info = FetchDeviceInfo(session->endpoint, kConnectMs, kRequestMs);
+    if (!info) {
+        return -1;
+    }
+    int32_t* out[4] = {v1, v2, v3, v4};
+    for (int i = 0; i < 4; ++i) {
+        if (out[i] != nullptr) {
+            *out[i] = info->version[static_cast<std::size_t>(i)];
+        }
+    }
+    return 0;
+}
+
+int32_t NetUpdateStart(LprHandle handle, const char* imagePath) {
+    std::shared_ptr<CameraSession> session = FindSession(handle);
+    if (!session || imagePath == nullptr) {
+        return -1;
+    }
+    return session->upload.Start(session->endpoint, imagePath) ? 0 : -1;
+}
+
+int32_t NetUpdateGetState(LprHandle handle) {
+    std::shared_ptr<CameraSession> session = FindSession(handle);
+    UploadOutcome outcome =
+        session ? session->upload.Query()
+                : UploadOutcome{LPR_UPDATE_STATE_TRANSPORT_FAILED, LPR_ERR_NOT_CONNECTED};
+    if (outcome.state == LPR_UPDATE_STATE_FAILED ||
+        outcome.state == LPR_UPDATE_STATE_TRANSPORT_FAILED) {
+        t_lastUpdateError = outcome.error;
+    }
+    return outcome.state;
+}
+
+int32_t NetUpdateGetError() {
+    return t_lastUpdateError;
+}
+
+int32_t NetReboot(LprHandle handle) {
+    std::shared_ptr<CameraSession> session = FindSession(handle);
+    return (session && RequestReboot(session->endpoint)) ? 0 : -1;
+}
+
+int32_t NetRemoteShellExec(const char* address, const char* command) {
+    if (address == nullptr || command == nullptr || std::strlen(command) > kMaxShellCommandBytes) {
+        return -1;
+    }
+    std::shared_ptr<CameraSession> session = FindSessionByAddress(address);
+    if (!session) {
+        return -1;
+    }
+    auto result = RunShellCommand(session->endpoint, command);
+    return (result && result->exitCode == 0) ? 0 : -1;
+}
+
+const LprSdk kNetworkTable = {
+    NetSetup,          NetCleanup,     NetStartFindDevice, NetStopFindDevice, NetOpen,
+    NetClose,          NetIsConnected, NetGetVersion,      NetUpdateStart,    NetUpdateGetState,
+    NetUpdateGetError, NetReboot,      NetRemoteShellExec,
+};
+
+} // namespace
+
+const LprSdk& LprNetworkSdk() {
+    return kNetworkTable;
+}

@@ -1,0 +1,36 @@
+// The open camera handles. A handle is a number that is never reused, handed
+// out as an opaque pointer; every call looks it up here, so a stale or
+// made-up handle fails instead of touching freed memory.
+#pragma once
+
+#include "sdk/firmware_upload.h"
+#include "sdk/http_client.h"
+#include "sdk/lpr_sdk.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace lpr {
+
+struct CameraSession {
+    explicit CameraSession(CameraEndpoint where) : endpoint(std::move(where)) {}
+    const CameraEndpoint endpoint;
+    FirmwareUpload upload;
+};
+
+LprHandle RegisterSession(std::shared_ptr<CameraSession> session);
+
+// The session of a handle, or null.
+std::shared_ptr<CameraSession> FindSession(LprHandle handle);
+
+// Removes the handle; the session, or null when it was not open.
+std::shared_ptr<CameraSession> TakeSession(LprHandle handle);
+
+// The most recently opened session for this address text, or null.
+std::shared_ptr<CameraSession> FindSessionByAddress(const std::string& address);
+
+// Removes every handle.
+std::vector<std::shared_ptr<CameraSession>> TakeAllSessions();
+
+} // namespace lpr
