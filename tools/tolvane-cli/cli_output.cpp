@@ -1,0 +1,106 @@
+#include "cli_output.h"
+
+#include "note_texts.h"
+
+#include <nlohmann/json.hpp>
+
+using nlohmann::json;
+
+void CliOutput::Line(const std::string& text) {
+    std::fputs(text.c_str(), m_out);
+    std::fputc('\n', m_out);
+    std::fflush(m_out);
+}
+
+namespace {
+
+// Texts from cameras are not guaranteed UTF-8; never let them abort output.
+std::string Dump(const json& object) {
+    return object.dump(-1, ' ', false, json::error_handler_t::replace);
+}
+
+} // namespace
+
+void CliOutput::Progress(const std::string& address, int32_t step, const std::string& imageName) {
+    const std::string text = ProgressText(step, imageName);
+    if (m_json) {
+        json object = {{"event", "progress"}, {"address", address}, {"step", step}, {"text", text}};
+        if (!imageName.empty()) {
+            object["image"] = imageName;
+        }
+        Line(Dump(object));
+    } else {
+        Line(address + "\t" + text);
+    }
+}
+
+void CliOutput::Result(const std::string& address, int32_t value, intptr_t code) {
+    const std::string text = ResultText(value, code);
+    if (m_json) {
+        Line(Dump({{"event", "result"},
+                   {"address", address},
+                   {"success", value != 0},
+                   {"code", code},
+                   {"text", text}}));
+    } else {
+        Line(address + "\t" + text);
+    }
+}
+
+void CliOutput::NotDispatched(const std::string& address) {
+    if (m_json) {
+        Line(Dump(
+            {{"event", "not_dispatched"}, {"address", address}, {"text", NotDispatchedText()}}));
+    } else {
+        Line(address + "\t" + NotDispatchedText());
+    }
+}
+
+void CliOutput::NoResult(const std::string& address) {
+    const std::string text = "no result within the time bound";
+    if (m_json) {
+        Line(Dump({{"event", "no_result"}, {"address", address}, {"text", text}}));
+    } else {
+        Line(address + "\t" + text);
+    }
+}
+
+void CliOutput::RunningSummary(int total, int done, int succeeded, int failed) {
+    const std::string text = RunningSummaryText(total, done, succeeded, failed);
+    if (m_json) {
+        Line(Dump({{"event", "running_summary"},
+                   {"total", total},
+                   {"done", done},
+                   {"succeeded", succeeded},
+                   {"failed", failed},
+                   {"text", text}}));
+    } else {
+        Line(text);
+    }
+}
+
+void CliOutput::FinalSummary(int total, int succeeded, int failed, int notDispatched) {
+    const std::string text = FinalSummaryText(succeeded, failed);
+    if (m_json) {
+        Line(Dump({{"event", "summary"},
+                   {"total", total},
+                   {"succeeded", succeeded},
+                   {"failed", failed},
+                   {"not_dispatched", notDispatched},
+                   {"text", text}}));
+    } else {
+        Line(text);
+        if (notDispatched > 0) {
+            Line(NotDispatchedText() + ": " + std::to_string(notDispatched));
+        }
+    }
+}
+
+void CliOutput::Device(const std::string& address, uint32_t port, const std::string& version) {
+    if (m_json) {
+        Line(Dump(
+            {{"event", "device"}, {"address", address}, {"port", port}, {"version", version}}));
+    } else {
+        Line(address + "\t" + std::to_string(port) + "\t" + version);
+    }
+}

@@ -1,0 +1,54 @@
+// The engine as the window sets it up: the SDK, five upgrade workers, the
+// version worker and a note window whose messages the main thread drains.
+#pragma once
+
+#include "engine/requests_notes.h"
+#include "osa/osa_tsk.h"
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <mutex>
+
+// A posted message; the receiver frees it with FreeNoteMessage.
+struct PostedNote {
+    uint32_t message = 0;
+    uintptr_t wParam = 0;
+    intptr_t lParam = 0;
+};
+
+class CliSession : public NoteOwner {
+public:
+    CliSession();
+    ~CliSession(); // Shutdown() if not done yet
+    CliSession(const CliSession&) = delete;
+    CliSession& operator=(const CliSession&) = delete;
+
+    NoteWindow GetNoteWindow() const override { return m_window; }
+    bool IsRunning() const override { return m_running.load(); }
+
+    OsaTask* const* UpgradeTasks() const { return m_upgradeTasks; }
+    OsaTask* VersionTask() const { return m_versionTask; }
+
+    // Takes the next posted message, waiting until `deadline` at most.
+    bool NextNote(PostedNote* note, std::chrono::steady_clock::time_point deadline);
+
+    // Stops the search and every worker (each finishes its current camera),
+    // then releases the SDK under g_sdkLock. Notes already posted can still
+    // be taken with NextNote; the destructor frees the rest.
+    void Shutdown();
+
+private:
+    void Sink(uint32_t message, uintptr_t wParam, intptr_t lParam);
+
+    NoteWindow m_window = 0;
+    std::atomic<bool> m_running{true};
+    bool m_shutDown = false;
+    OsaTask* m_upgradeTasks[UPGRADE_TASK_COUNT] = {};
+    OsaTask* m_versionTask = nullptr;
+    std::mutex m_mutex;
+    std::condition_variable m_arrived;
+    std::deque<PostedNote> m_queue;
+};

@@ -1,0 +1,158 @@
+#include "search_command.h"
+
+#include "cli_session.h"
+#include "osa/osa_sleep.h"
+#include "sdk/lpr_sdk.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cstdlib>
+#include <cstring>
+#include <deque>
+#include <string>
+#include <vector>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// The version worker serves its mailbox in order and reads the run flag of
+// a request's owner before anything else: a request owned by this marker,
+// sent last, tells when every earlier request has been served.
+class QueueMarker : public NoteOwner {
+public:
+    NoteWindow GetNoteWindow() const override { return 0; }
+    bool IsRunning() const override {
+        m_reached.store(true);
+        return false; // nothing is visited for the marker
+    }
+    bool Reached() const { return m_reached.load(); }
+
+private:
+    mutable std::atomic<bool> m_reached{false};
+};
+
+struct FoundCamera {
+    std::string address;
+    uint32_t port = 0;
+    std::string version;
+};
+
+// Numeric order of dotted addresses, as the device list sorts its rows;
+// texts that are not four parts go last.
+bool AddressLess(const std::string& a, const std::string& b) {
+    auto parts = [](const std::string& text, long out[4]) {
+        int n = 0;
+        const char* p = text.c_str();
+        while (n < 4) {
+            out[n++] = std::atol(p);
+            p = std::strchr(p, '.');
+            if (p == nullptr) {
+                break;
+            }
+            ++p;
+        }
+        return n == 4 && p == nullptr;
+    };
+    long pa[4] = {};
+    long pb[4] = {};
+    const bool okA = parts(a, pa);
+    const bool okB = parts(b, pb);
+    if (!okA || !okB) {
+        return okA && !okB;
+    }
+    return std::lexicographical_compare(pa, pa + 4, pb, pb + 4);
+}
+
+// Per visit: the SDK's log-in and read timeouts plus the worker's pauses.
+std::chrono::milliseconds VisitBound() {
+    return std::chrono::milliseconds(40'000 + static_cast<int64_t>(3 * 1200 * OSA_timeScale()));
+}
+
+} // namespace
+
+int RunSearch(double seconds, std::optional<std::chrono::milliseconds> versionBound,
+              CliOutput& output) {
+    CliSession session;
+    QueueMarker marker;
+    std::vector<FoundCamera> cameras;
+    // Requests the version worker's full mailbox refused for now; unlike the
+    // window, the command sends them again once there is room.
+    std::deque<std::pair<std::string, uint32_t>> backlog;
+    bool markerSent = false;
+
+    auto sendBacklog = [&](bool withMarker) {
+        while (!backlog.empty()) {
+            const auto& [address, port] = backlog.front();
+            if (SendVersionRequest(session.VersionTask(), address.c_str(),
+                                   static_cast<int32_t>(port), &session) != SEND_OK) {
+                return;
+            }
+            backlog.pop_front();
+        }
+        if (withMarker && !markerSent) {
+            markerSent =
+                SendVersionRequest(session.VersionTask(), "0.0.0.0", 0, &marker) == SEND_OK;
+        }
+    };
+    auto handle = [&](const PostedNote& note) {
+        if (note.message == WM_DEVICE_FOUND) {
+            const auto* address = reinterpret_cast<const FoundDeviceNote*>(note.lParam);
+            cameras.push_back({*address, static_cast<uint32_t>(note.wParam), ""});
+            backlog.emplace_back(*address, static_cast<uint32_t>(note.wParam));
+        } else if (note.message == WM_DEVICE_VERSION) {
+            const auto* version = reinterpret_cast<const DeviceVersionNote*>(note.wParam);
+            const std::string address(version->address, strnlen(version->address, TEXT_FIELD_SIZE));
+            for (FoundCamera& camera : cameras) {
+                if (camera.address == address) {
+                    camera.version.assign(version->version,
+                                          strnlen(version->version, TEXT_FIELD_SIZE));
+                }
+            }
+        }
+        FreeNoteMessage(note.message, note.wParam, note.lParam);
+    };
+
+    const LprSdk& sdk = LprSdkActive();
+    sdk.LprStartFindDevice(FindDeviceCallback, static_cast<NoteOwner*>(&session));
+    const auto searchEnd =
+        Clock::now() + std::chrono::milliseconds(static_cast<int64_t>(seconds * 1000));
+    const auto tick = std::chrono::milliseconds(50);
+    while (Clock::now() < searchEnd) {
+        PostedNote note;
+        if (session.NextNote(&note, std::min(searchEnd, Clock::now() + tick))) {
+            handle(note);
+        }
+        sendBacklog(false);
+    }
+    sdk.LprStopFindDevice();
+
+    // Reports that raced with the stop are still in the queue.
+    const auto versionEnd =
+        Clock::now() +
+        versionBound.value_or(VisitBound() * static_cast<int64_t>(cameras.size() + 1));
+    sendBacklog(true);
+    while (!(markerSent && marker.Reached()) && Clock::now() < versionEnd) {
+        PostedNote note;
+        if (session.NextNote(&note, std::min(versionEnd, Clock::now() + tick))) {
+            handle(note);
+        }
+        sendBacklog(true);
+    }
+    // Waits for the visit in hand if the bound cut it short; notes posted
+    // until then are still collected.
+    session.Shutdown();
+    PostedNote note;
+    while (session.NextNote(&note, Clock::now())) {
+        handle(note);
+    }
+
+    std::stable_sort(cameras.begin(), cameras.end(),
+                     [](const FoundCamera& a, const FoundCamera& b) {
+                         return AddressLess(a.address, b.address);
+                     });
+    for (const FoundCamera& camera : cameras) {
+        output.Device(camera.address, camera.port, camera.version);
+    }
+    return 0;
+}

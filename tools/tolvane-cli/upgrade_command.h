@@ -1,0 +1,30 @@
+// `tolvane-cli upgrade`: a batch exactly as the window dispatches it.
+#pragma once
+
+#include "cli_output.h"
+
+#include <chrono>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+struct UpgradeTarget {
+    std::string address;
+    int32_t port = 80;
+};
+
+// "ADDRESS" or "ADDRESS:PORT"; a plain dotted IPv4 address other than
+// 0.0.0.0 and 255.255.255.255, and a port from 1 to 65535.
+std::optional<UpgradeTarget> ParseUpgradeTarget(const std::string& text, std::string* error);
+
+// Time the workers may take at most: the fixed waits of the slowest possible
+// run of every camera on the busiest worker, at the current time scale, plus
+// an allowance for the SDK's own (unscaled) timeouts.
+std::chrono::milliseconds UpgradeTimeBound(size_t cameras);
+
+// Exit status: 0 when every camera was upgraded, 1 when any failed or was not
+// dispatched, 3 when results were still missing at the time bound.
+int RunUpgrade(const std::vector<UpgradeTarget>& targets, const std::string& user,
+               const std::string& password, std::optional<std::chrono::milliseconds> bound,
+               CliOutput& output);
