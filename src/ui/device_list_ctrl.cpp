@@ -39,6 +39,8 @@ DeviceListCtrl::DeviceListCtrl(QWidget* parent) : QTableWidget(parent) {
     horizontalHeader()->setHighlightSections(false);
     horizontalHeader()->setStretchLastSection(false);
     horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+    // Column widths are the template's pixels, however narrow.
+    horizontalHeader()->setMinimumSectionSize(1);
     setItemDelegate(new RowColourDelegate(this));
     connect(horizontalHeader(), &QHeaderView::sectionClicked, this,
             [this](int column) { Q_EMIT ColumnClicked(column); });
