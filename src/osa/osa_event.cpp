@@ -1,17 +1,30 @@
 #include "osa/osa_placement.h"
 #include "osa/osa_sync.h"
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
 
+// The state is an atomic flag so that the frequent cases (setting an event
+// that is already set, waiting on one that is set, resetting) take no lock;
+// the mutex and condition variable serve only threads that must sleep.
 struct OsaEventImpl {
     explicit OsaEventImpl(bool manual, bool initial) : manualReset(manual), signaled(initial) {}
+
+    // Takes the signal: an auto-reset event releases one waiter and clears itself.
+    bool TryTake() {
+        if (manualReset) {
+            return signaled.load(std::memory_order_acquire);
+        }
+        bool expected = true;
+        return signaled.compare_exchange_strong(expected, false, std::memory_order_acq_rel);
+    }
 
     std::mutex mutex;
     std::condition_variable changed;
     const bool manualReset;
-    bool signaled;
+    std::atomic<bool> signaled;
 };
 
 OsaEventHandle OSA_eventCreate(bool manualReset, bool initialState) {
@@ -19,15 +32,15 @@ OsaEventHandle OSA_eventCreate(bool manualReset, bool initialState) {
 }
 
 void OSA_eventSet(OsaEventHandle ev) {
-    if (ev == nullptr) {
-        return;
+    if (ev == nullptr || ev->signaled.load(std::memory_order_acquire)) {
+        return; // already set: whoever waits has been woken, or will take it
     }
     {
+        // Stored under the mutex so that a waiter between its test and its
+        // sleep cannot miss it.
         std::lock_guard<std::mutex> guard(ev->mutex);
-        ev->signaled = true;
+        ev->signaled.store(true, std::memory_order_release);
     }
-    // A manual-reset event releases every waiter; an auto-reset one only the
-    // first, which clears it again.
     if (ev->manualReset) {
         ev->changed.notify_all();
     } else {
@@ -36,28 +49,27 @@ void OSA_eventSet(OsaEventHandle ev) {
 }
 
 void OSA_eventReset(OsaEventHandle ev) {
-    if (ev == nullptr) {
-        return;
+    if (ev != nullptr) {
+        ev->signaled.store(false, std::memory_order_release);
     }
-    std::lock_guard<std::mutex> guard(ev->mutex);
-    ev->signaled = false;
 }
 
 int32_t OSA_eventWait(OsaEventHandle ev, uint32_t timeoutMs) {
     if (ev == nullptr) {
         return OSA_WAIT_FAILED;
     }
+    if (ev->TryTake()) {
+        return OSA_WAIT_SIGNALED;
+    }
     std::unique_lock<std::mutex> lock(ev->mutex);
-    const auto isSignaled = [ev] { return ev->signaled; };
+    const auto take = [ev] { return ev->TryTake(); };
     if (timeoutMs == OSA_INFINITE) {
-        ev->changed.wait(lock, isSignaled);
-    } else if (!ev->changed.wait_for(lock, std::chrono::milliseconds(timeoutMs), isSignaled)) {
-        return OSA_WAIT_TIMED_OUT;
+        ev->changed.wait(lock, take);
+        return OSA_WAIT_SIGNALED;
     }
-    if (!ev->manualReset) {
-        ev->signaled = false;
-    }
-    return OSA_WAIT_SIGNALED;
+    return ev->changed.wait_for(lock, std::chrono::milliseconds(timeoutMs), take)
+               ? OSA_WAIT_SIGNALED
+               : OSA_WAIT_TIMED_OUT;
 }
 
 void OSA_eventClose(OsaEventHandle ev) {
