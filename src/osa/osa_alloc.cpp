@@ -47,4 +47,6 @@ void OSA_memFailAfter(int allowed, int count) {
     g_armed.store(g_failing > 0, std::memory_order_release);
 }
 
-void OSA_memFailNext(int count) { OSA_memFailAfter(0, count); }
+void OSA_memFailNext(int count) {
+    OSA_memFailAfter(0, count);
+}
