@@ -1,0 +1,280 @@
+// tolvane-cli with the network SDK against camsim, time scaled down: a fleet
+// with a camera of every version row and cameras with faults, upgraded in one
+// batch; then a search that lists the cameras with their versions.
+#include "camsim_fleet.h"
+
+#include <fstream>
+#include <gtest/gtest.h>
+#include <set>
+#include <sstream>
+
+using nlohmann::json;
+using namespace std::chrono_literals;
+
+namespace {
+
+constexpr double kScale = 0.01;
+
+std::string ReadBytes(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// What a camera was made to do, in order: shell commands, uploads taken or
+// refused, flash outcomes and restart requests. t is the camera's time.
+struct Step {
+    std::string what;
+    int64_t t = 0;
+};
+
+std::vector<Step> TrailOf(const std::vector<json>& events, const std::string& camera) {
+    std::vector<Step> trail;
+    for (const json& e : events) {
+        if (!e.is_object() || e.value("camera", "") != camera) {
+            continue;
+        }
+        const std::string request = e.value("request", "");
+        const std::string outcome = e.value("outcome", "");
+        const std::string detail = e.value("detail", "");
+        const int64_t t = e.value("t_sim_ms", int64_t{0});
+        if (request == "POST /api/v1/shell" && outcome.rfind("401", 0) != 0) {
+            trail.push_back({"shell " + detail, t});
+        } else if (request == "POST /api/v1/reboot" && outcome == "202") {
+            trail.push_back({"reboot", t});
+        } else if (request == "POST /api/v1/firmware" && outcome == "202 flashing") {
+            trail.push_back({"upload " + detail, t});
+        } else if (request == "flash") {
+            trail.push_back({"flash " + outcome, t});
+        }
+    }
+    return trail;
+}
+
+std::vector<std::string> Names(const std::vector<Step>& trail) {
+    std::vector<std::string> names;
+    for (const Step& s : trail) {
+        names.push_back(s.what);
+    }
+    return names;
+}
+
+// The tool's fixed pauses between what it asks of a camera, as lower bounds
+// in the camera's time (real time is only ever longer).
+void ExpectPauses(const std::vector<Step>& trail, const std::string& camera) {
+    for (size_t i = 1; i < trail.size(); ++i) {
+        const std::string& prev = trail[i - 1].what;
+        const std::string& next = trail[i].what;
+        int64_t least = 0;
+        if (prev.rfind("shell", 0) == 0) {
+            least = 1000; // after every preparation and service command
+        } else if (prev == "reboot") {
+            least = 20000 + 30000; // restart pause and the settling pause
+        } else if (prev.rfind("upload", 0) == 0 && next == "reboot") {
+            least = 15000; // first state read
+        }
+        EXPECT_GE(trail[i].t - trail[i - 1].t, least * 8 / 10)
+            << camera << ": " << prev << " -> " << next;
+    }
+}
+
+const std::vector<std::string> kPrep = {"shell rm /mnt/log/boa_log/*", "shell rm /mnt/log/ivs* ",
+                                        "reboot"};
+const std::vector<std::string> kStopAv = {"shell ./feeddog &", "shell killall av_server.out"};
+
+std::vector<std::string> Image(const std::string& target, const std::string& flash = "done") {
+    std::vector<std::string> steps = {"upload " + target, "flash " + flash};
+    if (flash == "done") {
+        steps.push_back("reboot");
+    }
+    return steps;
+}
+
+std::vector<std::string> Cat(std::initializer_list<std::vector<std::string>> parts) {
+    std::vector<std::string> all;
+    for (const auto& p : parts) {
+        all.insert(all.end(), p.begin(), p.end());
+    }
+    return all;
+}
+
+class CliEndToEnd : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const ProcessResult tree =
+            RunProgram({MKFWIMAGE_PATH, "sample-tree", folder.Path().string()}, {}, 60s);
+        ASSERT_EQ(tree.exitCode, 0) << "mkfwimage sample-tree failed";
+    }
+
+    ProcessResult Cli(std::vector<std::string> args, std::chrono::milliseconds bound,
+                      const std::map<std::string, std::string>& env = {}) {
+        std::vector<std::string> argv = {TOLVANE_CLI_PATH, "--json", "--program-folder",
+                                         folder.Path().string()};
+        argv.insert(argv.end(), args.begin(), args.end());
+        std::map<std::string, std::string> fullEnv = env;
+        fullEnv["TOLVANE_TIME_SCALE"] = std::to_string(kScale);
+        return RunProgram(argv, fullEnv, bound);
+    }
+
+    TempFolder folder{"cli-e2e"};
+};
+
+} // namespace
+
+TEST_F(CliEndToEnd, MixedFleetUpgradedInOneBatch) {
+    const std::string net = "127.41.0.";
+    struct Camera {
+        std::string host;
+        json config;
+        int code; // expected result code, 0 = upgraded
+        std::vector<std::string> trail;
+    };
+    const std::vector<Camera> cameras = {
+        {"2",
+         {{"version", "5.0.6.1"}},
+         0,
+         Cat({kPrep, Image("5.1.6.9"), kStopAv, Image("5.1.7.9")})},
+        {"3", {{"version", "5.1.6.1"}}, 0, Cat({kPrep, kStopAv, Image("5.1.7.9")})},
+        {"4", {{"version", "5.1.7.1"}}, 0, Image("5.1.7.9")},
+        {"5", {{"version", "5.3.6.1"}}, 0, Cat({kPrep, Image("5.3.6.9"), Image("5.3.7.9")})},
+        {"6", {{"version", "5.3.7.1"}}, 0, Image("5.3.7.9")},
+        {"7", {{"version", "5.5.6.1"}}, 0, Image("5.5.6.9")},
+        {"8", {{"version", "5.6.6.1"}}, 0, Image("5.6.6.9")},
+        // Restarts by itself after flashing: the lost connection counts.
+        {"9", {{"version", "6.2.1.1"}}, 0, {"upload 6.2.1.9", "flash done"}},
+        {"10", {{"version", "5.2.0.1"}, {"platform", "DM3730"}}, 3, {}},
+        {"11", {{"version", "5.1.7.1"}, {"password", "other"}}, 1, {}},
+        {"12",
+         {{"version", "5.1.6.2"},
+          {"faults",
+           {{"shell_fail", {{"rm /mnt/log/boa_log/*", 1}, {"killall av_server.out", 1}}}}}},
+         0,
+         {"reboot", "upload 5.1.7.9", "flash done", "reboot"}},
+        {"13",
+         {{"version", "5.1.7.1"}, {"faults", {{"flash_fail", true}}}},
+         4,
+         Image("5.1.7.9", "failed error 8")},
+        {"14",
+         {{"version", "5.1.7.1"}, {"faults", {{"no_return_after_restart", true}}}},
+         4,
+         Image("5.1.7.9")},
+        {"15", {{"version", "5.1.7.1"}, {"faults", {{"version_unreadable_reads", 1000}}}}, 2, {}},
+    };
+    json fleet = json::array();
+    std::vector<std::string> targets;
+    for (const Camera& c : cameras) {
+        json config = c.config;
+        config["address"] = net + c.host;
+        fleet.push_back(config);
+        targets.push_back(net + c.host);
+    }
+    CamsimFleet sim(CAMSIM_PATH, folder.Path(), fleet, kScale, {"--discovery-port", "39101"});
+    ASSERT_TRUE(sim.Ready()) << "camsim did not start";
+
+    std::vector<std::string> args = {"upgrade"};
+    args.insert(args.end(), targets.begin(), targets.end());
+    const ProcessResult run = Cli(args, 50s);
+    ASSERT_FALSE(run.timedOut) << run.output;
+    EXPECT_EQ(run.exitCode, 1) << "some cameras are meant to fail";
+
+    std::map<std::string, int> codes;
+    std::map<std::string, std::vector<int>> steps;
+    json summary;
+    std::istringstream lines(run.output);
+    for (std::string line; std::getline(lines, line);) {
+        const json event = json::parse(line);
+        if (event["event"] == "result") {
+            EXPECT_EQ(codes.count(event["address"]), 0u) << "two results for " << event["address"];
+            codes[event["address"]] = event["code"];
+        } else if (event["event"] == "progress") {
+            steps[event["address"]].push_back(event["step"]);
+        } else if (event["event"] == "summary") {
+            summary = event;
+        }
+    }
+    EXPECT_EQ(summary["succeeded"], 9);
+    EXPECT_EQ(summary["failed"], 5);
+    EXPECT_EQ(summary["text"], "升级完成，成功9台，失败5台。");
+
+    const std::vector<json> events = sim.Events();
+    for (const Camera& c : cameras) {
+        const std::string address = net + c.host;
+        EXPECT_EQ(codes[address], c.code) << address;
+        const std::vector<Step> trail = TrailOf(events, address);
+        if (c.host == "12") {
+            // Failing commands leave no shell event of their own name below;
+            // check the whole command list instead.
+            std::vector<std::string> shell;
+            for (const json& e : events) {
+                if (e.value("camera", "") == address &&
+                    e.value("request", "") == "POST /api/v1/shell" &&
+                    e.value("outcome", "").rfind("401", 0) != 0) {
+                    shell.push_back(e.value("detail", ""));
+                }
+            }
+            EXPECT_EQ(shell, (std::vector<std::string>{"rm /mnt/log/boa_log/*", "rm /mnt/log/ivs* ",
+                                                       "./feeddog &", "killall av_server.out"}));
+            std::vector<std::string> rest;
+            for (const std::string& name : Names(trail)) {
+                if (name.rfind("shell", 0) != 0) {
+                    rest.push_back(name);
+                }
+            }
+            EXPECT_EQ(rest, c.trail);
+        } else if (c.host == "9") {
+            const auto names = Names(trail);
+            ASSERT_GE(names.size(), 2u) << address;
+            EXPECT_EQ(std::vector<std::string>(names.begin(), names.begin() + 2), c.trail);
+        } else {
+            EXPECT_EQ(Names(trail), c.trail) << address;
+        }
+        ExpectPauses(trail, address);
+    }
+    // The 506 camera's notes, in order: preparation, two images, each taken.
+    EXPECT_EQ(steps[net + "2"], (std::vector<int>{1, 2, 3, 5, 6, 5, 6}));
+    EXPECT_EQ(steps[net + "13"], (std::vector<int>{5}));
+    EXPECT_EQ(steps[net + "14"], (std::vector<int>{5, 6}));
+    EXPECT_TRUE(steps[net + "11"].empty());
+
+    // Only the camera whose commands failed has a log file, with its two lines.
+    std::set<std::string> logs;
+    for (const auto& entry : std::filesystem::directory_iterator(folder.Path())) {
+        const std::string name = entry.path().filename().string();
+        if (name.size() > 11 && name.substr(name.size() - 11) == "_update.log") {
+            logs.insert(name);
+        }
+    }
+    EXPECT_EQ(logs, std::set<std::string>{net + "12_update.log"});
+    EXPECT_EQ(ReadBytes(folder.Path() / (net + "12_update.log")),
+              "\xc7\xe5\xc0\xed"
+              "boa\xc8\xd5\xd6\xbe\xca\xa7\xb0\xdc.\r\n"
+              "kill av_server\xca\xa7\xb0\xdc.\r\n");
+}
+
+TEST_F(CliEndToEnd, SearchListsCamerasWithTheirVersions) {
+    const std::string net = "127.42.0.";
+    json fleet = json::array({
+        {{"address", net + "10"}, {"version", "5.1.7.3"}, {"port", 8080}},
+        {{"address", net + "2"}, {"version", "6.2.1.2"}},
+        {{"address", net + "3"}, {"version", "5.3.7.1"}, {"faults", {{"refuse_login", true}}}},
+    });
+    CamsimFleet sim(CAMSIM_PATH, folder.Path(), fleet, kScale, {"--discovery-port", "39102"});
+    ASSERT_TRUE(sim.Ready());
+    const ProcessResult run =
+        Cli({"search", "--seconds", "2.5"}, 40s, {{"TOLVANE_DISCOVERY_PORT", "39102"}});
+    ASSERT_FALSE(run.timedOut);
+    EXPECT_EQ(run.exitCode, 0);
+    std::vector<std::string> rows;
+    std::istringstream lines(run.output);
+    for (std::string line; std::getline(lines, line);) {
+        const json device = json::parse(line);
+        const std::string address = device["address"];
+        if (address.rfind(net, 0) == 0) { // other tests' cameras may answer too
+            rows.push_back(address + " " + std::to_string(device["port"].get<int>()) + " " +
+                           device["version"].get<std::string>());
+        }
+    }
+    EXPECT_EQ(rows, (std::vector<std::string>{net + "2 80 6.2.1.2", net + "3 80 ",
+                                              net + "10 8080 5.1.7.3"}));
+}
