@@ -1,0 +1,39 @@
+// Runs the camera simulator as a child process for tests and benchmarks:
+// started with its own fleet, waited for through its ready file, stopped
+// with SIGTERM and reaped, all within fixed bounds.
+#pragma once
+
+#include <string>
+#include <sys/types.h>
+#include <vector>
+
+namespace sdktest {
+
+class CamsimProcess {
+public:
+    // `binary` is camsim's path; `args` its options (the ready file and the
+    // event log are added here).
+    CamsimProcess(const std::string& binary, std::vector<std::string> args);
+    ~CamsimProcess();
+    CamsimProcess(const CamsimProcess&) = delete;
+    CamsimProcess& operator=(const CamsimProcess&) = delete;
+
+    bool Ready() const { return ready_; }
+    const std::string& EventLogPath() const { return eventLog_; }
+    std::string EventLog() const;
+    pid_t Pid() const { return pid_; }
+
+private:
+    pid_t pid_ = -1;
+    bool ready_ = false;
+    std::string folder_;
+    std::string eventLog_;
+};
+
+// A UDP port on which nothing listens now; for a test's own discovery port.
+unsigned short FreeUdpPort();
+
+// Runs a program to its end (bounded); true on exit status 0.
+bool RunProgram(const std::string& binary, const std::vector<std::string>& args);
+
+} // namespace sdktest
