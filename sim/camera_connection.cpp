@@ -12,6 +12,7 @@ CameraConnection::CameraConnection(SimCamera& camera, asio::ip::tcp::socket sock
 
 void CameraConnection::start() {
     if (camera_.silentFromStart()) {
+        camera_.logEvent("connect", "", "no answer (stops answering)");
         goSilent();
     } else {
         readHead();
