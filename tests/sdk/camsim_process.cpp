@@ -4,6 +4,7 @@
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <netinet/in.h>
@@ -21,7 +22,8 @@ namespace {
 
 using namespace std::chrono_literals;
 
-pid_t Spawn(const std::string& binary, const std::vector<std::string>& args) {
+pid_t Spawn(const std::string& binary, const std::vector<std::string>& args,
+            const std::string& stdoutPath = std::string()) {
     std::vector<char*> argv;
     argv.push_back(const_cast<char*>(binary.c_str()));
     for (const std::string& arg : args) {
@@ -29,10 +31,15 @@ pid_t Spawn(const std::string& binary, const std::vector<std::string>& args) {
     }
     argv.push_back(nullptr);
     pid_t pid = -1;
-    if (posix_spawn(&pid, binary.c_str(), nullptr, nullptr, argv.data(), environ) != 0) {
-        return -1;
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    if (!stdoutPath.empty()) {
+        posix_spawn_file_actions_addopen(&actions, 1, stdoutPath.c_str(),
+                                         O_WRONLY | O_CREAT | O_TRUNC, 0600);
     }
-    return pid;
+    int failed = posix_spawn(&pid, binary.c_str(), &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    return failed != 0 ? -1 : pid;
 }
 
 // Waits for the child at most `limit`; kills it when it overstays.
@@ -109,6 +116,28 @@ bool RunProgram(const std::string& binary, const std::vector<std::string>& args)
     }
     int status = 0;
     return Reap(pid, 60s, status) && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+} // namespace sdktest
+
+namespace sdktest {
+
+ProgramRun RunCapturing(const std::string& binary, const std::vector<std::string>& args) {
+    char name[] = "/tmp/sdk_out_XXXXXX";
+    int fd = mkstemp(name);
+    close(fd);
+    ProgramRun run;
+    pid_t pid = Spawn(binary, args, name);
+    int status = 0;
+    if (pid > 0 && Reap(pid, 60s, status) && WIFEXITED(status)) {
+        run.exitCode = WEXITSTATUS(status);
+    }
+    std::ifstream in(name);
+    std::stringstream text;
+    text << in.rdbuf();
+    run.output = text.str();
+    unlink(name);
+    return run;
 }
 
 } // namespace sdktest

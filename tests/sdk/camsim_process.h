@@ -36,4 +36,12 @@ unsigned short FreeUdpPort();
 // Runs a program to its end (bounded); true on exit status 0.
 bool RunProgram(const std::string& binary, const std::vector<std::string>& args);
 
+struct ProgramRun {
+    int exitCode = -1;  // -1: did not end by itself within the bound
+    std::string output; // standard output
+};
+
+// Runs a program to its end (bounded), keeping what it printed.
+ProgramRun RunCapturing(const std::string& binary, const std::vector<std::string>& args);
+
 } // namespace sdktest

@@ -1,0 +1,84 @@
+// lprctl against the camera simulator: what it prints and the exit code of
+// every kind of failure.
+#include "camsim_process.h"
+
+#include <cstdlib>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+using sdktest::CamsimProcess;
+using sdktest::RunCapturing;
+
+namespace {
+
+int Exit(const std::vector<std::string>& args) {
+    return RunCapturing(LPRCTL_BINARY, args).exitCode;
+}
+
+TEST(Lprctl, EveryFailureHasItsOwnExitCode) {
+    char fleetName[] = "/tmp/lprctl_fleet_XXXXXX";
+    close(mkstemp(fleetName));
+    std::ofstream(fleetName) << R"({"defaults":{"port":18080,"version":"5.1.7.2"},"cameras":[
+        {"address":"127.61.6.2"},
+        {"address":"127.61.6.3","faults":{"flash_fail":true}},
+        {"address":"127.61.6.4","faults":{"drop_upload_at_percent":10}}]})";
+    std::string discovery = std::to_string(sdktest::FreeUdpPort());
+    CamsimProcess sim(CAMSIM_BINARY, {"--fleet", fleetName, "--time-scale", "0.01",
+                                      "--discovery-port", discovery});
+    ASSERT_TRUE(sim.Ready());
+    char imageName[] = "/tmp/lprctl_fw_XXXXXX";
+    close(mkstemp(imageName));
+    ASSERT_TRUE(sdktest::RunProgram(MKFWIMAGE_BINARY,
+                                    {"image", "--platform", "DM3730", "--version", "5.1.7.3",
+                                     "--payload-size", "3000000", "-o", imageName}));
+
+    // Arguments.
+    EXPECT_EQ(Exit({}), 1);
+    EXPECT_EQ(Exit({"version"}), 1);
+    EXPECT_EQ(Exit({"version", "127.61.6"}), 1);
+    EXPECT_EQ(Exit({"version", "127.61.6.2:0"}), 1);
+    EXPECT_EQ(Exit({"version", "127.61.6.2:65536"}), 1);
+    EXPECT_EQ(Exit({"search", "--seconds", "0"}), 1);
+    EXPECT_EQ(Exit({"shell", "127.61.6.2:18080", std::string(257, 'x')}), 1);
+    EXPECT_EQ(Exit({"--help"}), 0);
+
+    // Log-in, version, shell.
+    auto version = RunCapturing(LPRCTL_BINARY, {"version", "127.61.6.2:18080"});
+    EXPECT_EQ(version.exitCode, 0);
+    EXPECT_EQ(version.output, "5.1.7.2\n");
+    EXPECT_EQ(Exit({"version", "127.61.6.2:18080", "--password", "nope"}), 2);
+    EXPECT_EQ(Exit({"version", "127.61.6.9:18080"}), 2);
+    EXPECT_EQ(Exit({"shell", "127.61.6.2:18080", "./feeddog &"}), 0);
+    EXPECT_EQ(Exit({"shell", "127.61.6.2:18080", "cat /etc/passwd"}), 3);
+
+    // Upgrades.
+    EXPECT_EQ(Exit({"upgrade", "127.61.6.2:18080", "/nonexistent.bin"}), 6);
+    auto upgraded =
+        RunCapturing(LPRCTL_BINARY, {"upgrade", "127.61.6.2:18080", imageName, "--wait-restart"});
+    EXPECT_EQ(upgraded.exitCode, 0);
+    EXPECT_EQ(upgraded.output.rfind("sending", 0), 0u) << upgraded.output;
+    EXPECT_NE(upgraded.output.find("done"), std::string::npos);
+    EXPECT_NE(upgraded.output.find("running 5.1.7.3\n"), std::string::npos) << upgraded.output;
+    EXPECT_EQ(Exit({"upgrade", "127.61.6.2:18080", imageName}), 4); // already installed
+    EXPECT_EQ(Exit({"upgrade", "127.61.6.3:18080", imageName}), 4); // flash fails
+    EXPECT_EQ(Exit({"upgrade", "127.61.6.4:18080", imageName}), 5); // drops the upload
+    EXPECT_EQ(Exit({"reboot", "127.61.6.3:18080", "--wait"}), 0);
+
+    // Search, on this test's own discovery port.
+    setenv("TOLVANE_DISCOVERY_PORT", discovery.c_str(), 1);
+    auto found = RunCapturing(LPRCTL_BINARY, {"search", "--seconds", "1"});
+    EXPECT_EQ(found.exitCode, 0);
+    for (const char* camera : {"127.61.6.2:18080\n", "127.61.6.3:18080\n", "127.61.6.4:18080\n"}) {
+        EXPECT_NE(found.output.find(camera), std::string::npos) << found.output;
+    }
+    setenv("TOLVANE_DISCOVERY_PORT", std::to_string(sdktest::FreeUdpPort()).c_str(), 1);
+    auto none = RunCapturing(LPRCTL_BINARY, {"search", "--seconds", "1"});
+    unsetenv("TOLVANE_DISCOVERY_PORT");
+    // Other cameras on this machine may answer on the default port, never on a fresh one.
+    EXPECT_EQ(none.exitCode, 8) << none.output;
+    unlink(fleetName);
+    unlink(imageName);
+}
+
+} // namespace

@@ -1,0 +1,303 @@
+#include "lprctl_commands.h"
+
+#include "sdk/lpr_sdk.h"
+
+#include <arpa/inet.h>
+#include <chrono>
+#include <cstdio>
+#include <map>
+#include <mutex>
+#include <ostream>
+#include <thread>
+#include <vector>
+
+namespace lprctl {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using namespace std::chrono_literals;
+
+const LprSdk& Sdk() {
+    return LprSdkActive();
+}
+
+// Restart waits of the tool: about what the upgrade sequence allows.
+constexpr auto kRestartWait = 330s;
+constexpr auto kPollGap = 500ms;
+
+std::string Describe(const Target& target) {
+    return target.address + ":" + std::to_string(target.port);
+}
+
+// A logged-in handle, closed on every path.
+class Session {
+public:
+    Session(const Target& target, std::ostream& err)
+        : handle_(Sdk().LprOpen(target.address.c_str(), target.port, target.user.c_str(),
+                                target.password.c_str())) {
+        if (handle_ == nullptr) {
+            err << "lprctl: cannot log in to " << Describe(target)
+                << " (no answer, or wrong user name or password)\n";
+        }
+    }
+    ~Session() {
+        if (handle_ != nullptr) {
+            Sdk().LprClose(handle_);
+        }
+    }
+    Session(const Session&) = delete;
+    Session& operator=(const Session&) = delete;
+    LprHandle Handle() const { return handle_; }
+
+private:
+    LprHandle handle_;
+};
+
+double Seconds(Clock::time_point since) {
+    return std::chrono::duration<double>(Clock::now() - since).count();
+}
+
+bool WaitConnected(LprHandle handle, Clock::duration limit) {
+    auto deadline = Clock::now() + limit;
+    while (Clock::now() < deadline) {
+        uint8_t status[2] = {0, 0};
+        Sdk().LprIsConnected(handle, status);
+        if (status[0] == 1) {
+            return true;
+        }
+        std::this_thread::sleep_for(1s);
+    }
+    return false;
+}
+
+struct Found {
+    std::mutex mutex;
+    std::vector<std::pair<std::string, uint32_t>> cameras;
+};
+
+void OnFound(uint32_t, const char* address, uint32_t port, uint32_t, uint32_t, uint32_t,
+             void* user) {
+    auto* found = static_cast<Found*>(user);
+    std::lock_guard<std::mutex> lock(found->mutex);
+    found->cameras.emplace_back(address, port & 0xffff);
+}
+
+} // namespace
+
+std::optional<Target> ParseTarget(const std::string& text) {
+    Target target;
+    std::string address = text;
+    std::size_t colon = text.find(':');
+    if (colon != std::string::npos) {
+        address = text.substr(0, colon);
+        std::string port = text.substr(colon + 1);
+        if (port.empty() || port.size() > 5 ||
+            port.find_first_not_of("0123456789") != std::string::npos) {
+            return std::nullopt;
+        }
+        unsigned long value = std::stoul(port);
+        if (value < 1 || value > 65535) {
+            return std::nullopt;
+        }
+        target.port = static_cast<uint16_t>(value);
+    }
+    in_addr parsed{};
+    if (address.size() > 15 || inet_pton(AF_INET, address.c_str(), &parsed) != 1) {
+        return std::nullopt;
+    }
+    target.address = address;
+    return target;
+}
+
+const char* ErrorText(int32_t code) {
+    switch (code) {
+    case 1:
+        return "the image file on this computer cannot be read";
+    case 2:
+        return "cannot connect to the camera, or not logged in";
+    case 3:
+        return "connection lost during or after the upload, before an outcome was seen";
+    case 4:
+        return "not a valid image";
+    case 5:
+        return "length or checksum mismatch";
+    case 6:
+        return "image is for another platform";
+    case 7:
+        return "image already installed";
+    case 8:
+        return "flash write failed";
+    case 9:
+        return "busy: an upload is already flashing";
+    case 10:
+        return "the camera did not answer in time";
+    default:
+        return "unknown error";
+    }
+}
+
+int Search(int seconds, std::ostream& out, std::ostream& err) {
+    Found found;
+    if (Sdk().LprStartFindDevice(OnFound, &found) != 0) {
+        err << "lprctl: cannot start a search (no UDP socket)\n";
+        return kCameraFailed;
+    }
+    std::size_t printed = 0;
+    auto deadline = Clock::now() + std::chrono::seconds(seconds);
+    while (Clock::now() < deadline) {
+        std::this_thread::sleep_for(100ms);
+        std::lock_guard<std::mutex> lock(found.mutex);
+        for (; printed < found.cameras.size(); ++printed) {
+            out << found.cameras[printed].first << ":" << found.cameras[printed].second << "\n";
+        }
+        out.flush();
+    }
+    Sdk().LprStopFindDevice();
+    // The search thread has ended: nothing else touches the list now.
+    for (; printed < found.cameras.size(); ++printed) {
+        out << found.cameras[printed].first << ":" << found.cameras[printed].second << "\n";
+    }
+    if (found.cameras.empty()) {
+        err << "lprctl: no camera answered within " << seconds << " s\n";
+        return kNothingFound;
+    }
+    err << found.cameras.size() << " camera(s) found\n";
+    return kOk;
+}
+
+int ShowVersion(const Target& target, std::ostream& out, std::ostream& err) {
+    Session session(target, err);
+    if (session.Handle() == nullptr) {
+        return kNoLogin;
+    }
+    int32_t v[4] = {0, 0, 0, 0};
+    if (Sdk().LprGetVersion(session.Handle(), &v[0], &v[1], &v[2], &v[3]) != 0) {
+        err << "lprctl: " << Describe(target) << " did not tell its version\n";
+        return kCameraFailed;
+    }
+    out << v[0] << "." << v[1] << "." << v[2] << "." << v[3] << "\n";
+    return kOk;
+}
+
+int Upgrade(const Target& target, const std::string& image, bool waitRestart, int timeoutSeconds,
+            std::ostream& out, std::ostream& err) {
+    if (std::FILE* file = std::fopen(image.c_str(), "rb")) {
+        std::fclose(file);
+    } else {
+        err << "lprctl: cannot read the image file " << image << "\n";
+        return kImageUnreadable;
+    }
+    Session session(target, err);
+    if (session.Handle() == nullptr) {
+        return kNoLogin;
+    }
+    LprHandle handle = session.Handle();
+    auto started = Clock::now();
+    if (Sdk().LprUpdateStart(handle, image.c_str()) == -1) {
+        err << "lprctl: cannot read the image file " << image << "\n";
+        return kImageUnreadable;
+    }
+    auto deadline = started + std::chrono::seconds(timeoutSeconds);
+    int32_t shown = 0;
+    int32_t state = 0;
+    for (;;) {
+        state = Sdk().LprUpdateGetState(handle);
+        if (state != shown &&
+            (state == LPR_UPDATE_STATE_SENDING || state == LPR_UPDATE_STATE_FLASHING)) {
+            out << (state == LPR_UPDATE_STATE_SENDING ? "sending" : "flashing") << " ("
+                << static_cast<int>(Seconds(started)) << " s)\n";
+            out.flush();
+            shown = state;
+        }
+        if (state == LPR_UPDATE_STATE_DONE || state == LPR_UPDATE_STATE_FAILED ||
+            state == LPR_UPDATE_STATE_TRANSPORT_FAILED) {
+            break;
+        }
+        if (Clock::now() >= deadline) {
+            err << "lprctl: no outcome within " << timeoutSeconds << " s\n";
+            return kTimedOut;
+        }
+        std::this_thread::sleep_for(kPollGap);
+    }
+    if (state != LPR_UPDATE_STATE_DONE) {
+        int32_t code = Sdk().LprUpdateGetError();
+        err << "lprctl: upgrade of " << Describe(target) << " failed: " << ErrorText(code)
+            << " (error " << code << ")\n";
+        if (state == LPR_UPDATE_STATE_TRANSPORT_FAILED && code == LPR_ERR_CONNECTION_LOST) {
+            err << "lprctl: a camera that restarts by itself after flashing (HS3516) ends this "
+                   "way; read its version once it is back\n";
+        }
+        if (state == LPR_UPDATE_STATE_FAILED) {
+            return kUpgradeFailed;
+        }
+        return code == LPR_ERR_TIMEOUT ? kTimedOut : kConnectionLost;
+    }
+    out << "done (" << static_cast<int>(Seconds(started)) << " s)\n";
+    if (!waitRestart) {
+        out << "the new version runs after the next restart (lprctl reboot " << Describe(target)
+            << ")\n";
+        return kOk;
+    }
+    if (Sdk().LprReboot(handle) != 0) {
+        err << "lprctl: " << Describe(target) << " refused to restart\n";
+        return kCameraFailed;
+    }
+    out << "restarting\n";
+    out.flush();
+    std::this_thread::sleep_for(1s);
+    if (!WaitConnected(handle, kRestartWait)) {
+        err << "lprctl: " << Describe(target) << " did not come back after its restart\n";
+        return kTimedOut;
+    }
+    int32_t v[4] = {0, 0, 0, 0};
+    if (Sdk().LprGetVersion(handle, &v[0], &v[1], &v[2], &v[3]) != 0) {
+        err << "lprctl: " << Describe(target) << " is back but did not tell its version\n";
+        return kCameraFailed;
+    }
+    out << "running " << v[0] << "." << v[1] << "." << v[2] << "." << v[3] << "\n";
+    return kOk;
+}
+
+int Reboot(const Target& target, bool wait, std::ostream& out, std::ostream& err) {
+    Session session(target, err);
+    if (session.Handle() == nullptr) {
+        return kNoLogin;
+    }
+    if (Sdk().LprReboot(session.Handle()) != 0) {
+        err << "lprctl: " << Describe(target) << " refused to restart\n";
+        return kCameraFailed;
+    }
+    out << "restarting\n";
+    if (!wait) {
+        return kOk;
+    }
+    out.flush();
+    std::this_thread::sleep_for(1s);
+    if (!WaitConnected(session.Handle(), kRestartWait)) {
+        err << "lprctl: " << Describe(target) << " did not come back after its restart\n";
+        return kTimedOut;
+    }
+    out << "back\n";
+    return kOk;
+}
+
+int Shell(const Target& target, const std::string& command, std::ostream& out, std::ostream& err) {
+    if (command.empty() || command.size() > 256) {
+        err << "lprctl: a shell command has 1 to 256 bytes\n";
+        return kUsage;
+    }
+    // The shell call finds the camera through this handle's address.
+    Session session(target, err);
+    if (session.Handle() == nullptr) {
+        return kNoLogin;
+    }
+    if (Sdk().RemoteShellExec(target.address.c_str(), command.c_str()) != 0) {
+        err << "lprctl: the command failed on " << Describe(target)
+            << " (nonzero exit, unknown command, or no answer)\n";
+        return kCameraFailed;
+    }
+    out << "ok\n";
+    return kOk;
+}
+
+} // namespace lprctl
