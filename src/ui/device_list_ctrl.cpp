@@ -35,6 +35,9 @@ DeviceListCtrl::DeviceListCtrl(QWidget* parent) : QTableWidget(parent) {
     setSortingEnabled(false);
     setWordWrap(false);
     verticalHeader()->hide();
+    // Rows as tight as the text allows, like a report list.
+    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    verticalHeader()->setMinimumSectionSize(1);
     horizontalHeader()->setSectionsClickable(true);
     horizontalHeader()->setHighlightSections(false);
     horizontalHeader()->setStretchLastSection(false);
@@ -54,6 +57,7 @@ void DeviceListCtrl::InsertColumn(int column, const QString& heading, Qt::Alignm
     setHorizontalHeaderItem(column, header);
     setColumnWidth(column, width);
     m_alignments.insert(column, alignment);
+    verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
 }
 
 QTableWidgetItem* DeviceListCtrl::CellItem(int row, int column) {

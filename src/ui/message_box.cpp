@@ -24,6 +24,9 @@ int ShowMessageBox(QWidget* owner, const QString& text, const QString& caption,
         return Hook()(owner, text, caption, buttons);
 
     QMessageBox box(owner);
+    // A box is a window of its own: give it the dialog's font explicitly.
+    if (owner)
+        box.setFont(owner->font());
     box.setIcon(QMessageBox::NoIcon);
     box.setWindowTitle(caption);
     box.setText(text);

@@ -1,0 +1,14 @@
+#!/usr/bin/env bash
+# Saves pictures of the window under docs/: idle after a search, during a
+# batch upgrade and at its end, from a run of the window's end-to-end test
+# against camsim on a virtual X server.
+#   BUILD_DIR (build)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+BUILD=${BUILD_DIR:-build}
+cmake -S . -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build "$BUILD" -j"${JOBS:-2}" --target gui_e2e_test camsim mkfwimage
+TOLVANE_SCREENSHOT_DIR=$PWD/docs bash tests/gui_e2e/run_gui_e2e.sh \
+  "$BUILD/tests/gui_e2e/gui_e2e_test" "$BUILD/sim/camsim" "$BUILD/sim/mkfwimage" \
+  res/demo-fleet.json 127.79.0. 37879
+ls -l docs/screenshot-*.png

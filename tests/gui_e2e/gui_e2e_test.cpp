@@ -1,0 +1,195 @@
+// The real window on a real X server against camsim: search, tick all from
+// the heading, batch upgrade, then the rows, their colours and the summary.
+// Message boxes are real too, read and answered through their buttons.
+// With TOLVANE_SCREENSHOT_DIR set, it saves the window idle (after the
+// search), during the batch and after it.
+#include "device_list_ctrl.h"
+#include "engine/version_worker.h"
+#include "tolvane_dlg.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QHeaderView>
+#include <QImage>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPainter>
+#include <QPushButton>
+#include <QTimer>
+#include <QtTest>
+
+namespace {
+
+struct Expected {
+    int host;
+    QString version;
+    QString result;
+};
+
+const QString kOk = QStringLiteral("升级设备成功！");
+
+// The fleet of res/demo-fleet.json, by last address byte.
+const QList<Expected> kFleet{
+    {2, "5.0.6.3", kOk},
+    {3, "5.1.6.2", kOk},
+    {4, "5.1.7.1", kOk},
+    {5, "5.3.6.2", kOk},
+    {6, "5.3.7.1", kOk},
+    {7, "5.5.6.2", kOk},
+    {8, "5.6.6.3", kOk},
+    {9, "6.2.1.2", kOk},
+    {10, "5.1.7.2", kOk},
+    {11, "5.6.6.1", kOk},
+    // Refuses every log-in: neither a version nor an upgrade.
+    {12, "", "打开设备失败，请检查设备连接是否正常！"},
+    // Its flash fails.
+    {13, "5.5.6.1", "升级设备失败，请直连设备再升级！"},
+};
+
+QString Prefix() {
+    return qEnvironmentVariable("E2E_PREFIX", QStringLiteral("127.77.0."));
+}
+
+void Save(QWidget* window, const char* name) {
+    const QString dir = qEnvironmentVariable("TOLVANE_SCREENSHOT_DIR");
+    if (dir.isEmpty())
+        return;
+    const QString path = dir + QLatin1Char('/') + QString::fromLatin1(name);
+    QVERIFY2(window->grab().save(path), qPrintable(path));
+    qInfo("saved %s", qPrintable(path));
+}
+
+// The window with a message box drawn over its centre, as a screen shows it.
+void SaveWithBox(QWidget* window, QWidget* box, const char* name) {
+    const QString dir = qEnvironmentVariable("TOLVANE_SCREENSHOT_DIR");
+    if (dir.isEmpty())
+        return;
+    QImage image = window->grab().toImage();
+    const QImage boxImage = box->grab().toImage();
+    QPainter painter(&image);
+    const QPoint at((image.width() - boxImage.width()) / 2,
+                    (image.height() - boxImage.height()) / 2);
+    painter.drawImage(at, boxImage);
+    painter.setPen(Qt::darkGray);
+    painter.drawRect(QRect(at, boxImage.size()).adjusted(-1, -1, 0, 0));
+    painter.end();
+    const QString path = dir + QLatin1Char('/') + QString::fromLatin1(name);
+    if (image.save(path))
+        qInfo("saved %s", qPrintable(path));
+}
+
+int CountState(DeviceListCtrl* list, uintptr_t state) {
+    int count = 0;
+    for (int row = 0; row < list->GetItemCount(); ++row)
+        count += list->GetItemData(row) == state ? 1 : 0;
+    return count;
+}
+
+} // namespace
+
+class GuiEndToEnd : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void searchTickAllAndBatchUpgradeTheFleet();
+};
+
+void GuiEndToEnd::searchTickAllAndBatchUpgradeTheFleet() {
+    InitSdkLock();
+    CTolvaneDlg dlg;
+    dlg.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+    DeviceListCtrl* list = dlg.DeviceList();
+
+    // Real boxes: read and answer them as an operator would.
+    QStringList boxTexts;
+    QStringList boxCaptions;
+    QTimer boxWatch;
+    QObject::connect(&boxWatch, &QTimer::timeout, [&] {
+        for (QWidget* top : QApplication::topLevelWidgets()) {
+            auto* box = qobject_cast<QMessageBox*>(top);
+            if (!box || !box->isVisible())
+                continue;
+            boxTexts << box->text();
+            boxCaptions << box->windowTitle();
+            SaveWithBox(&dlg, box, "screenshot-done.png");
+            QTest::mouseClick(box->buttons().value(0), Qt::LeftButton);
+        }
+    });
+    boxWatch.start(50);
+
+    QElapsedTimer clock;
+    clock.start();
+    QTest::mouseClick(dlg.findChild<QPushButton*>(QStringLiteral("IDC_BTN_SEARCH")),
+                      Qt::LeftButton);
+    QTRY_COMPARE_WITH_TIMEOUT(list->GetItemCount(), kFleet.size(), 20000);
+    const auto rowOf = [&](int host) {
+        for (int row = 0; row < list->GetItemCount(); ++row) {
+            if (list->GetItemText(row, COL_IP) == Prefix() + QString::number(host))
+                return row;
+        }
+        return -1;
+    };
+    // Address order, numerically (…9 before …10).
+    for (int i = 0; i < kFleet.size(); ++i)
+        QCOMPARE(list->GetItemText(i, COL_IP), Prefix() + QString::number(kFleet[i].host));
+    for (const Expected& camera : kFleet) {
+        if (!camera.version.isEmpty())
+            QTRY_COMPARE_WITH_TIMEOUT(list->GetItemText(rowOf(camera.host), COL_VERSION),
+                                      camera.version, 20000);
+    }
+    QCOMPARE(list->GetItemText(0, COL_PORT), QStringLiteral("8080"));
+    qInfo("search and versions after %lld ms", static_cast<long long>(clock.elapsed()));
+    Save(&dlg, "screenshot-idle.png");
+    clock.restart();
+
+    QHeaderView* header = list->horizontalHeader();
+    QTest::mouseClick(
+        header->viewport(), Qt::LeftButton, {},
+        QPoint(header->sectionViewportPosition(COL_CHECK) + 10, header->height() / 2));
+    for (int row = 0; row < list->GetItemCount(); ++row)
+        QVERIFY(list->GetCheck(row));
+
+    QTest::mouseClick(dlg.findChild<QPushButton*>(QStringLiteral("IDC_BTN_BATCH_UPGRADE")),
+                      Qt::LeftButton);
+    auto* batchStatus = dlg.findChild<QLabel*>(QStringLiteral("IDC_STATIC_BATCH_STATUS"));
+    QCOMPARE(batchStatus->text(), QStringLiteral("共选择12台"));
+    QVERIFY(!dlg.CloseEnabled());
+    QVERIFY(!dlg.close());
+
+    // Five workers: at most five rows upgrade at once.
+    QTRY_VERIFY_WITH_TIMEOUT(
+        CountState(list, ROW_UPGRADING) >= 2 && CountState(list, ROW_SUCCEEDED) >= 2, 60000);
+    qInfo("batch running after %lld ms", static_cast<long long>(clock.elapsed()));
+    Save(&dlg, "screenshot-batch.png");
+
+    QTRY_VERIFY_WITH_TIMEOUT(dlg.CloseEnabled(), 170000);
+    qInfo("batch done after %lld ms", static_cast<long long>(clock.elapsed()));
+    QTRY_COMPARE_WITH_TIMEOUT(boxTexts.size(), 1, 5000);
+    QCOMPARE(boxTexts[0], QStringLiteral("升级完成，成功10台，失败2台。"));
+    QCOMPARE(boxCaptions[0], CTolvaneDlg::ApplicationName());
+    QCOMPARE(batchStatus->text(), QString());
+
+    // Every row's text, state and painted colour.
+    list->clearSelection();
+    list->setCurrentItem(nullptr);
+    for (const Expected& camera : kFleet) {
+        const int row = rowOf(camera.host);
+        list->scrollTo(list->model()->index(row, COL_PORT));
+        const QImage image = list->viewport()->grab().toImage();
+        QCOMPARE(list->GetItemText(row, COL_PROGRESS), camera.result);
+        const bool ok = camera.result == kOk;
+        QCOMPARE(list->GetItemData(row), ok ? ROW_SUCCEEDED : ROW_FAILED);
+        const QRect cell = list->visualRect(list->model()->index(row, COL_PORT));
+        const QPoint background(cell.right() - 3, cell.center().y());
+        QCOMPARE(image.pixelColor(background).toRgb(),
+                 ok ? QColor(64, 224, 205) : QColor(255, 127, 80));
+    }
+
+    clock.restart();
+    QVERIFY(dlg.close());
+    QVERIFY(!dlg.isVisible());
+    qInfo("closed in %lld ms", static_cast<long long>(clock.elapsed()));
+}
+
+QTEST_MAIN(GuiEndToEnd)
+#include "gui_e2e_test.moc"
