@@ -3,11 +3,11 @@
 # UpdateFiles tree beside the program, starts camsim with a mixed fleet
 # (every upgrade path, one camera refusing log-ins, one whose flash fails)
 # and runs tolvane with time scaled down. Closing the window stops camsim.
-#   BUILD_DIR (build)  TOLVANE_TIME_SCALE (0.02)  TOLVANE_DISCOVERY_PORT (37877)
+#   BUILD_DIR (build)  TOLVANE_TIME_SCALE (0.05)  TOLVANE_DISCOVERY_PORT (37877)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 BUILD=${BUILD_DIR:-build}
-SCALE=${TOLVANE_TIME_SCALE:-0.02}
+SCALE=${TOLVANE_TIME_SCALE:-0.05}
 PORT=${TOLVANE_DISCOVERY_PORT:-37877}
 
 echo "== building tolvane, camsim and mkfwimage in $BUILD"
