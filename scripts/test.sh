@@ -27,3 +27,6 @@ run_build build-tsan -DCMAKE_BUILD_TYPE=Debug -DTOLVANE_SANITIZE=thread \
   -DTOLVANE_WITH_UI=OFF -DTOLVANE_WITH_BENCH=OFF
 TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" \
   ctest --test-dir build-tsan --output-on-failure -j"$JOBS" -L 'unit|integration' --timeout 600
+
+echo "== fuzz targets, a short run each"
+FUZZ_SECONDS=${FUZZ_SECONDS:-20} bash tests/fuzz/run_short.sh
