@@ -32,6 +32,7 @@ private Q_SLOTS:
     void opensWithDefaultsColumnsAndNamedControls();
     void controlsSitAtTheirTemplateRectangles();
     void userNameTakesAtMostSixteenCharacters();
+    void addressBoxTakesFourOctetsAsTyped();
     void closingIdleStopsSearchReleasesSdkOnceAndUnregisters();
     void closeEnterAndEscapeCannotEndABusyDialog();
     void notesPostedAfterCloseAreNeverDispatched();
@@ -105,6 +106,33 @@ void DialogTests::userNameTakesAtMostSixteenCharacters() {
     user->clear();
     QTest::keyClicks(user, QStringLiteral("abcdefghijklmnopqrstuvwxyz"));
     QCOMPARE(user->text(), QStringLiteral("abcdefghijklmnop"));
+}
+
+void DialogTests::addressBoxTakesFourOctetsAsTyped() {
+    DialogRig rig;
+    rig.dlg->show();
+    IpAddressCtrl* box = rig.dlg->AddressBox();
+    box->SetWindowText(QString());
+    QCOMPARE(box->GetWindowText(), QStringLiteral("0.0.0.0"));
+
+    // Dots and full fields move on; letters are not taken. Each key goes
+    // where the focus is, as typing does.
+    rig.dlg->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(rig.dlg.get()));
+    box->Field(0)->setFocus();
+    for (const QChar c : QStringLiteral("192.168x.1.20"))
+        QTest::keyClick(QApplication::focusWidget(), c.toLatin1());
+    QCOMPARE(box->GetWindowText(), QStringLiteral("192.168.1.20"));
+    // A field never holds more than 255.
+    box->Field(2)->clear();
+    QTest::keyClicks(box->Field(2), QStringLiteral("300"));
+    QCOMPARE(box->GetWindowText(), QStringLiteral("192.168.255.20"));
+
+    box->SetWindowText(QStringLiteral("10.0.0.7"));
+    QCOMPARE(box->GetWindowText(), QStringLiteral("10.0.0.7"));
+    box->SetWindowText(QStringLiteral("1.2.3"));
+    QCOMPARE(box->GetWindowText(), QStringLiteral("1.2.3.0"));
+    QCOMPARE(box->Field(3)->text(), QString());
 }
 
 void DialogTests::closingIdleStopsSearchReleasesSdkOnceAndUnregisters() {
