@@ -40,6 +40,14 @@ void CameraConnection::finish() {
     deadline_.cancel();
     pace_.cancel();
     camera_.release(this);
+    restartNowIfAsked();
+}
+
+void CameraConnection::restartNowIfAsked() {
+    if (restartCamera_) {
+        restartCamera_ = false;
+        camera_.restart("reboot request");
+    }
 }
 
 void CameraConnection::armDeadline(Clock::duration timeout) {
@@ -226,7 +234,10 @@ void CameraConnection::handle(const std::string& body) {
         camera_.logEvent(label_, "", "202");
         HttpResponse response = jsonResponse(202, "{}");
         response.close = true;
-        respond(std::move(response), [this]() { camera_.restart("reboot request"); });
+        camera_.stopListening();
+        // The restart happens whether or not the client reads the answer.
+        restartCamera_ = true;
+        respond(std::move(response), [this]() { restartNowIfAsked(); });
     } else {
         respond(camera_.runShell(body));
     }

@@ -61,6 +61,7 @@ private:
     void goSilent();
     void gracefulClose();
     void finish();
+    void restartNowIfAsked();
 
     SimCamera& camera_;
     asio::ip::tcp::socket socket_;
@@ -72,6 +73,7 @@ private:
     HttpRequest request_;
     std::string label_; // "METHOD /path" for the event log
     bool closed_ = false;
+    bool restartCamera_ = false; // once the reboot answer is out, or the write failed
 
     std::unique_ptr<UploadCheck> upload_;
     std::uint64_t uploadExpected_ = 0;

@@ -285,13 +285,18 @@ SimCamera::Clock::duration SimCamera::scaled(std::int64_t ms) const {
         std::chrono::duration<double, std::milli>(static_cast<double>(ms) * timeScale_));
 }
 
-void SimCamera::restart(const std::string& why) {
-    if (!up_ || stopped_) {
-        return;
-    }
+void SimCamera::stopListening() {
     up_ = false;
     std::error_code ignored;
     acceptor_.close(ignored);
+}
+
+void SimCamera::restart(const std::string& why) {
+    if (restarting_ || stopped_) {
+        return;
+    }
+    restarting_ = true;
+    stopListening();
     flashTimer_.cancel();
     if (firmware_ == FirmwareState::Flashing) {
         flashingTarget_.reset();
@@ -333,6 +338,7 @@ void SimCamera::boot() {
         return;
     }
     up_ = true;
+    restarting_ = false;
     logEvent("restart", formatVersion(reportedVersion()), "up");
 }
 

@@ -68,6 +68,9 @@ public:
     double uploadBytesPerSecond() const;
     std::optional<std::uint64_t> dropUploadAt(std::uint64_t contentLength) const;
 
+    // First half of a requested restart: stop accepting before the answer
+    // goes out, so a client that has read the answer finds the port closed.
+    void stopListening();
     // Restart: closes every connection and the listener, comes back after
     // the restart time (unless told never to).
     void restart(const std::string& why);
@@ -101,6 +104,7 @@ private:
     ShellState shell_;
 
     bool up_ = false;
+    bool restarting_ = false;
     bool stopped_ = false;
     Version version_;
     std::optional<Version> flashedVersion_; // reported after the next restart

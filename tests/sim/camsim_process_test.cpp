@@ -240,7 +240,7 @@ TEST(CamsimProcess, ALargeUploadIsCheckedWithoutBeingHeldInMemory) {
     };
     HttpResult r = perform(call);
     EXPECT_EQ(r.status, 202) << r.curlCode << " " << r.body;
-    const long after = residentKib(sim.pid());
+    [[maybe_unused]] const long after = residentKib(sim.pid());
     ASSERT_GT(before, 0);
 #if !defined(CAMSIM_TEST_SANITIZED)
     EXPECT_LT(after - before, 16 * 1024) << "resident before " << before << " KiB, after " << after;
