@@ -122,6 +122,10 @@ CamsimFleet::CamsimFleet(const std::string& camsimPath, const std::filesystem::p
     std::ofstream(fleetFile) << fleet.dump();
     m_eventLog = folder / "events.jsonl";
     const std::filesystem::path readyFile = folder / "ready.txt";
+    // A file left by an earlier fleet in the same folder must not count.
+    std::error_code ec;
+    std::filesystem::remove(readyFile, ec);
+    std::filesystem::remove(m_eventLog, ec);
     std::vector<std::string> argv = {camsimPath,
                                      "--fleet",
                                      fleetFile.string(),
