@@ -1,7 +1,7 @@
 #include "sdk/firmware_upload.h"
 
 #include "sdk/camera_messages.h"
-#include "sdk/hashing.h"
+#include "sdk/image_digest_cache.h"
 #include "sdk/lpr_sdk.h"
 
 #include <fcntl.h>
@@ -100,7 +100,7 @@ bool FirmwareUpload::Start(const CameraEndpoint& endpoint, const std::string& im
 void FirmwareUpload::Run(CameraEndpoint endpoint, int fd) {
     FdCloser closer(fd);
     uint64_t size = 0;
-    std::optional<std::string> sha = Sha256OfFile(fd, size, &cancel_);
+    std::optional<std::string> sha = ImageSha256(fd, size, &cancel_);
     if (!sha) {
         Finish(cancel_.load()
                    ? UploadOutcome{LPR_UPDATE_STATE_TRANSPORT_FAILED, LPR_ERR_CONNECTION_LOST}

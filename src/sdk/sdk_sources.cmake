@@ -9,6 +9,7 @@ list(APPEND TOLVANE_SDK_SOURCES
   digest_auth.cpp
   firmware_upload.cpp
   hashing.cpp
+  image_digest_cache.cpp
   http_client.cpp
   network_sdk.cpp
   session_registry.cpp)

@@ -1,0 +1,276 @@
+// Upload of a 256 MiB image to one simulated camera on loopback, next to a
+// plain TCP copy of the same file in the same run. The SDK's time runs from
+// LprUpdateStart until the camera has taken and checked the whole body
+// (state leaves "sending"); the first run includes the SDK's hashing pass,
+// later ones reuse its result. A third figure sends the same upload to a
+// sink that answers like a camera but neither hashes nor checks, which
+// separates the SDK's own cost from the simulator's.
+#include "camsim_process.h"
+#include "sdk/lpr_sdk.h"
+
+#include <algorithm>
+#include <arpa/inet.h>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <fcntl.h>
+#include <fstream>
+#include <netinet/in.h>
+#include <string>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+constexpr int kRuns = 5;
+
+double Seconds(Clock::time_point start) {
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+// Sends the file over one loopback connection to a reader that discards it.
+double RawTcpCopySeconds(const std::string& path, uint64_t size) {
+    int listener = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    bind(listener, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
+    listen(listener, 1);
+    socklen_t length = sizeof addr;
+    getsockname(listener, reinterpret_cast<sockaddr*>(&addr), &length);
+
+    Clock::time_point start = Clock::now();
+    double seconds = 0;
+    std::thread reader([&] {
+        int fd = accept(listener, nullptr, nullptr);
+        std::vector<char> buffer(1 << 20);
+        uint64_t got = 0;
+        while (got < size) {
+            ssize_t n = recv(fd, buffer.data(), buffer.size(), 0);
+            if (n <= 0) {
+                break;
+            }
+            got += static_cast<uint64_t>(n);
+        }
+        seconds = Seconds(start);
+        close(fd);
+    });
+    int out = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    connect(out, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
+    int file = open(path.c_str(), O_RDONLY);
+    std::vector<char> buffer(1 << 20);
+    for (;;) {
+        ssize_t n = read(file, buffer.data(), buffer.size());
+        if (n <= 0) {
+            break;
+        }
+        for (ssize_t sent = 0; sent < n;) {
+            ssize_t m = send(out, buffer.data() + sent, static_cast<size_t>(n - sent), 0);
+            if (m <= 0) {
+                break;
+            }
+            sent += m;
+        }
+    }
+    close(file);
+    close(out);
+    reader.join();
+    close(listener);
+    return seconds;
+}
+
+// Answers the challenge request with a Digest challenge, takes the upload
+// body without looking at it, answers 202, then reports "done".
+class DiscardingCamera {
+public:
+    DiscardingCamera() {
+        listener_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_in addr{};
+        addr.sin_family = AF_INET;
+        addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        bind(listener_, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
+        listen(listener_, 8);
+        socklen_t length = sizeof addr;
+        getsockname(listener_, reinterpret_cast<sockaddr*>(&addr), &length);
+        port_ = ntohs(addr.sin_port);
+        thread_ = std::thread([this] { Serve(); });
+    }
+    ~DiscardingCamera() {
+        stop_ = true;
+        shutdown(listener_, SHUT_RDWR);
+        thread_.join();
+        close(listener_);
+    }
+    uint16_t Port() const { return port_; }
+
+private:
+    void Serve() {
+        while (!stop_) {
+            int fd = accept(listener_, nullptr, nullptr);
+            if (fd < 0) {
+                return;
+            }
+            ServeConnection(fd);
+            close(fd);
+        }
+    }
+    void ServeConnection(int fd) {
+        std::string pending;
+        std::vector<char> buffer(1 << 20);
+        for (;;) {
+            std::size_t end;
+            while ((end = pending.find("\r\n\r\n")) == std::string::npos) {
+                ssize_t n = recv(fd, buffer.data(), buffer.size(), 0);
+                if (n <= 0) {
+                    return;
+                }
+                pending.append(buffer.data(), static_cast<std::size_t>(n));
+            }
+            std::string head = pending.substr(0, end);
+            pending.erase(0, end + 4);
+            uint64_t length = 0;
+            if (auto at = head.find("Content-Length: "); at != std::string::npos) {
+                length = std::stoull(head.substr(at + 16));
+            }
+            uint64_t taken = std::min<uint64_t>(length, pending.size());
+            pending.erase(0, taken);
+            while (taken < length) {
+                ssize_t n =
+                    recv(fd, buffer.data(), std::min<uint64_t>(buffer.size(), length - taken), 0);
+                if (n <= 0) {
+                    return;
+                }
+                taken += static_cast<uint64_t>(n);
+            }
+            std::string body;
+            std::string status = "200 OK";
+            std::string extra;
+            if (head.find("Authorization:") == std::string::npos) {
+                status = "401 Unauthorized";
+                extra = "WWW-Authenticate: Digest realm=\"camera\", qop=\"auth\", "
+                        "algorithm=SHA-256, nonce=\"bench\"\r\n";
+            } else if (head.rfind("POST /api/v1/firmware", 0) == 0) {
+                status = "202 Accepted";
+                body = R"({"state":"flashing"})";
+            } else if (head.rfind("GET /api/v1/firmware", 0) == 0) {
+                body = R"({"state":"done","error":0,"progress":100})";
+            } else {
+                body = R"({"model":"m","serial":"s","platform":"DM3730","version":[5,1,7,2]})";
+            }
+            std::string answer = "HTTP/1.1 " + status + "\r\n" + extra +
+                                 "Content-Length: " + std::to_string(body.size()) + "\r\n\r\n" +
+                                 body;
+            if (send(fd, answer.data(), answer.size(), MSG_NOSIGNAL) <= 0) {
+                return;
+            }
+        }
+    }
+
+    int listener_ = -1;
+    uint16_t port_ = 0;
+    std::atomic<bool> stop_{false};
+    std::thread thread_;
+};
+
+double SdkUploadSeconds(LprHandle handle, const std::string& path, int32_t& finalState) {
+    const LprSdk& sdk = LprNetworkSdk();
+    Clock::time_point start = Clock::now();
+    if (sdk.LprUpdateStart(handle, path.c_str()) != 0) {
+        finalState = -2;
+        return 0;
+    }
+    int32_t state = sdk.LprUpdateGetState(handle);
+    while (state == LPR_UPDATE_STATE_SENDING) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        state = sdk.LprUpdateGetState(handle);
+    }
+    double seconds = Seconds(start);
+    while (state == LPR_UPDATE_STATE_FLASHING) { // let flashing end before the next run
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        state = sdk.LprUpdateGetState(handle);
+    }
+    finalState = state;
+    return seconds;
+}
+
+long PeakRssKib() {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.rfind("VmHWM:", 0) == 0) {
+            return std::stol(line.substr(6));
+        }
+    }
+    return -1;
+}
+
+} // namespace
+
+int main() {
+    const std::string image = "/tmp/bench_sdk_upload_256m.bin";
+    const uint64_t payload = (256ull << 20) - 128; // the whole file: 256 MiB
+    if (!sdktest::RunProgram(MKFWIMAGE_BINARY,
+                             {"image", "--platform", "DM3730", "--version", "5.1.7.3",
+                              "--payload-size", std::to_string(payload), "-o", image})) {
+        std::fprintf(stderr, "cannot make the image\n");
+        return 1;
+    }
+    struct stat info {};
+    stat(image.c_str(), &info);
+    const uint64_t size = static_cast<uint64_t>(info.st_size);
+
+    sdktest::CamsimProcess sim(CAMSIM_BINARY,
+                               {"--count", "1", "--base", "127.63.0.2", "--port", "18080",
+                                "--version", "5.1.7.2", "--time-scale", "0.01", "--discovery-port",
+                                std::to_string(sdktest::FreeUdpPort())});
+    if (!sim.Ready()) {
+        std::fprintf(stderr, "camsim did not start\n");
+        return 1;
+    }
+    const LprSdk& sdk = LprNetworkSdk();
+    sdk.LprSetup();
+    LprHandle handle = sdk.LprOpen("127.63.0.2", 18080, "admin", "ploma");
+    if (handle == nullptr) {
+        std::fprintf(stderr, "cannot log in to the simulated camera\n");
+        return 1;
+    }
+    const double mib = static_cast<double>(size) / (1 << 20);
+    std::printf("image: %.0f MiB\n", mib);
+    DiscardingCamera sink;
+    LprHandle sinkHandle = sdk.LprOpen("127.0.0.1", sink.Port(), "admin", "ploma");
+    std::vector<double> raw;
+    std::vector<double> viaSdk;
+    std::vector<double> toSink;
+    for (int run = 0; run < kRuns; ++run) {
+        raw.push_back(RawTcpCopySeconds(image, size));
+        int32_t state = 0;
+        viaSdk.push_back(SdkUploadSeconds(handle, image, state));
+        int32_t sinkState = 0;
+        toSink.push_back(SdkUploadSeconds(sinkHandle, image, sinkState));
+        std::printf("run %d: raw TCP %.3f s (%.0f MiB/s) | SDK to camsim %.3f s (%.0f MiB/s, "
+                    "state %d) | SDK to discarding peer %.3f s (%.0f MiB/s, state %d)\n",
+                    run + 1, raw.back(), mib / raw.back(), viaSdk.back(), mib / viaSdk.back(),
+                    state, toSink.back(), mib / toSink.back(), sinkState);
+    }
+    std::sort(raw.begin(), raw.end());
+    std::sort(viaSdk.begin(), viaSdk.end());
+    std::sort(toSink.begin(), toSink.end());
+    double rawMedian = raw[raw.size() / 2];
+    double sdkMedian = viaSdk[viaSdk.size() / 2];
+    double sinkMedian = toSink[toSink.size() / 2];
+    std::printf("median: raw TCP %.0f MiB/s; SDK to camsim %.0f MiB/s, ratio %.2f "
+                "(target >= 0.5); SDK to discarding peer %.0f MiB/s, ratio %.2f\n",
+                mib / rawMedian, mib / sdkMedian, rawMedian / sdkMedian, mib / sinkMedian,
+                rawMedian / sinkMedian);
+    sdk.LprClose(sinkHandle);
+    std::printf("peak resident memory of this process: %ld KiB\n", PeakRssKib());
+    sdk.LprClose(handle);
+    sdk.LprCleanup();
+    unlink(image.c_str());
+    return 0;
+}
