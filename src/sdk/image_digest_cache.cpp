@@ -5,6 +5,7 @@
 #include <deque>
 #include <mutex>
 #include <sys/stat.h>
+#include <ctime>
 #include <tuple>
 
 namespace lpr {
@@ -12,6 +13,9 @@ namespace {
 
 // A few images are in use at a time (one per catalogue folder).
 constexpr std::size_t kRemembered = 16;
+// File times tick coarsely (a few ms): a file changed this recently could
+// change again without its times moving, so it is hashed afresh every time.
+constexpr time_t kSettledSeconds = 2;
 
 struct FileVersion {
     dev_t device = 0;

@@ -12,7 +12,8 @@ namespace lpr {
 
 // The hex SHA-256 of the open file and its size. Reuses an earlier result
 // when device, inode, size, modification and change times all match; a file
-// that changed while it was being hashed is not remembered.
+// that changed while it was being hashed, or changed in the last seconds, is
+// not remembered.
 std::optional<std::string> ImageSha256(int fd, uint64_t& size,
                                        const std::atomic<bool>* cancelled = nullptr);
 
