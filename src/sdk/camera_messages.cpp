@@ -71,7 +71,8 @@ std::string TextOrEmpty(const json& object, const char* key) {
 } // namespace
 
 std::string MakeProbe(std::string_view nonce) {
-    json probe = {{"op", "probe"}, {"v", 1}, {"nonce", std::string(nonce)}};
+    // In the protocol's own key order, for cameras that read it less kindly than JSON allows.
+    nlohmann::ordered_json probe = {{"op", "probe"}, {"v", 1}, {"nonce", std::string(nonce)}};
     return probe.dump();
 }
 

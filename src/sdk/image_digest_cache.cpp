@@ -2,10 +2,10 @@
 
 #include "sdk/hashing.h"
 
+#include <ctime>
 #include <deque>
 #include <mutex>
 #include <sys/stat.h>
-#include <ctime>
 #include <tuple>
 
 namespace lpr {
