@@ -52,7 +52,7 @@ TEST(CamsimControl, UpgradeRoundTripReportsTheNewVersionOnlyAfterTheRestart) {
     const std::string cam = "127.77.1.2";
     CamsimProcess sim({"--count", "1", "--base", cam, "--port", std::to_string(kPort), "--version",
                        "5.0.6.3", "--restart-ms", "3000", "--flash-ms", "2000", "--time-scale",
-                       "0.1", "--discovery-port", "39101"});
+                       "0.1", "--discovery-port", "39401"});
     ASSERT_TRUE(sim.waitReady()) << sim.errors();
 
     HttpResult device = get(cam, kPort, "/api/v1/device");
@@ -145,7 +145,7 @@ TEST(CamsimControl, UpgradeRoundTripReportsTheNewVersionOnlyAfterTheRestart) {
 TEST(CamsimControl, RefusedUploadsLeaveTheStateFailedWithTheirCode) {
     const std::string cam = "127.77.2.2";
     CamsimProcess sim({"--count", "1", "--base", cam, "--port", std::to_string(kPort), "--version",
-                       "5.5.6.1", "--discovery-port", "39102"});
+                       "5.5.6.1", "--discovery-port", "39402"});
     ASSERT_TRUE(sim.waitReady()) << sim.errors();
 
     auto expectRefusal = [&](const std::vector<unsigned char>& body, const std::string& sha,
@@ -175,7 +175,7 @@ TEST(CamsimControl, Hs3516RestartsByItselfWhenFlashingEnds) {
     const std::string cam = "127.77.3.2";
     CamsimProcess sim({"--count", "1", "--base", cam, "--port", std::to_string(kPort), "--version",
                        "6.2.1.2", "--restart-ms", "5000", "--flash-ms", "3000", "--time-scale",
-                       "0.1", "--discovery-port", "39103"});
+                       "0.1", "--discovery-port", "39403"});
     ASSERT_TRUE(sim.waitReady()) << sim.errors();
     TestImage image = makeImage("HS3516", {6, 2, 1, 9});
     ASSERT_EQ(uploadImage(cam, kPort, image.bytes, image.sha256).status, 202);
@@ -193,7 +193,7 @@ TEST(CamsimControl, OnlyRightDigestCredentialsGetIn) {
     auto fleet = writeTempFile("auth.json", R"({"defaults":{"port":8080},"cameras":[
         {"address":"127.77.4.2","version":"5.1.7.1","user":"root","password":"s3cret"},
         {"address":"127.77.4.3","version":"5.1.7.1","faults":{"refuse_login":true}}]})");
-    CamsimProcess sim({"--fleet", fleet.string(), "--discovery-port", "39104"});
+    CamsimProcess sim({"--fleet", fleet.string(), "--discovery-port", "39404"});
     ASSERT_TRUE(sim.waitReady()) << sim.errors();
 
     HttpCall call;

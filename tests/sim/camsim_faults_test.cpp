@@ -42,7 +42,7 @@ std::unique_ptr<OneCamera> startCamera(int block, const std::string& extraFields
             extraFields + "}]");
     one->sim = std::make_unique<CamsimProcess>(
         std::vector<std::string>{"--fleet", one->fleet.string(), "--time-scale", "0.1",
-                                 "--discovery-port", std::to_string(39100 + block)});
+                                 "--discovery-port", std::to_string(39400 + block)});
     EXPECT_TRUE(one->sim->waitReady()) << one->sim->errors();
     return one;
 }
