@@ -367,6 +367,10 @@ void CameraConnection::respondSkippingBody(HttpResponse response) {
     } else {
         // Answer before the body and close: the drain in gracefulClose keeps
         // the kernel from resetting the connection under the client's read.
+        // A client that goes on sending the body anyway is read to its end.
+        if (!request_.chunked && !request_.expectContinue) {
+            unsentBody_ = length - std::min<std::uint64_t>(length, pending_.size());
+        }
         response.close = true;
         respond(std::move(response));
     }
@@ -435,7 +439,15 @@ void CameraConnection::gracefulClose() {
         finish();
         return;
     }
-    readSome(buffer_.size(), left, [this](const unsigned char*, std::size_t) { gracefulClose(); });
+    readSome(buffer_.size(), left, [this](const unsigned char*, std::size_t n) {
+        if (unsentBody_ > 0) {
+            // Still the body of the answered request: keep the drain alive.
+            unsentBody_ -= std::min<std::uint64_t>(unsentBody_, n);
+            drainUntil_ =
+                Clock::now() + (unsentBody_ > 0 ? Clock::duration(kIoTimeout) : kDrainTimeout);
+        }
+        gracefulClose();
+    });
 }
 
 } // namespace camsim

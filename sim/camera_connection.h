@@ -81,6 +81,7 @@ private:
     std::optional<std::uint64_t> dropAt_;
     Clock::time_point uploadStart_{};
     std::optional<Clock::time_point> drainUntil_;
+    std::uint64_t unsentBody_ = 0; // body bytes still to come after an early answer
 };
 
 } // namespace camsim

@@ -7,6 +7,7 @@
 
 #include <CLI/CLI.hpp>
 #include <asio.hpp>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -198,6 +199,8 @@ int main(int argc, char** argv) {
         return 2;
     }
     raiseFileLimit();
+    // A reader of our stdout that has gone away must not end the simulator.
+    std::signal(SIGPIPE, SIG_IGN);
 
     asio::io_context io(1);
     camsim::EventLog log;
