@@ -82,15 +82,21 @@ int RunSearch(double seconds, std::optional<std::chrono::milliseconds> versionBo
     bool markerSent = false;
 
     auto sendBacklog = [&](bool withMarker) {
+        if (session.VersionTask() == nullptr) {
+            backlog.clear(); // no version worker: versions stay empty
+            return;
+        }
         while (!backlog.empty()) {
             const auto& [address, port] = backlog.front();
-            if (SendVersionRequest(session.VersionTask(), address.c_str(),
-                                   static_cast<int32_t>(port), &session) != SEND_OK) {
-                return;
+            const int32_t sent = SendVersionRequest(session.VersionTask(), address.c_str(),
+                                                    static_cast<int32_t>(port), &session);
+            if (sent == SEND_REFUSED) {
+                return; // mailbox full: again once the worker has taken one
             }
+            // Sent, or an address too long for a request: its version stays empty.
             backlog.pop_front();
         }
-        if (withMarker && !markerSent) {
+        if (withMarker && !markerSent && session.VersionTask() != nullptr) {
             markerSent =
                 SendVersionRequest(session.VersionTask(), "0.0.0.0", 0, &marker) == SEND_OK;
         }
@@ -132,7 +138,8 @@ int RunSearch(double seconds, std::optional<std::chrono::milliseconds> versionBo
         Clock::now() +
         versionBound.value_or(VisitBound() * static_cast<int64_t>(cameras.size() + 1));
     sendBacklog(true);
-    while (!(markerSent && marker.Reached()) && Clock::now() < versionEnd) {
+    while (session.VersionTask() != nullptr && !(markerSent && marker.Reached()) &&
+           Clock::now() < versionEnd) {
         PostedNote note;
         if (session.NextNote(&note, std::min(versionEnd, Clock::now() + tick))) {
             handle(note);
