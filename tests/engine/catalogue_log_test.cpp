@@ -83,6 +83,10 @@ TEST(ImageCatalogue, NameChecksPatternAndCaseDecideWhichFilesCount) {
     EXPECT_TRUE(ImagesFor(621).empty());
     EXPECT_TRUE(ImagesFor(517).empty());
 
+    // Entries are not tested for being files, as with the platform's listing.
+    fs::create_directories(folder.Path() / "UpdateFiles/DM3730/537/folder.bin");
+    EXPECT_EQ(ImagesFor(537), std::vector<std::string>{In(folder, "DM3730/537", "folder.bin")});
+
     // The check looks at the file name only, never at the folders above it.
     folder.AddImage("HS3516/621", "x6.2.1.bin");
     EXPECT_EQ(ImagesFor(621).size(), 1u);

@@ -260,6 +260,17 @@ TEST_F(UpgradeSequence, LoginAndVersionFailures) {
     EXPECT_EQ(Run("10.0.1.5"), Cat({kPreparation, kImage}));
     EXPECT_EQ(StepTrail(owner.NotesOf("10.0.1.5")), StepsOf({kPrepSteps, kImageSteps, {100}}));
 
+    // A nonsense version wraps like 32-bit arithmetic instead of overflowing:
+    // 2147483647.9.9 gives -1, which is no version.
+    EXPECT_EQ(VersionNumberOf(2147483647, 9, 9), -1);
+    EXPECT_EQ(VersionNumberOf(6, 2, 1), 621);
+    sdk.Camera("10.0.1.7").version[0] = 2147483647;
+    sdk.Camera("10.0.1.7").version[1] = 9;
+    sdk.Camera("10.0.1.7").version[2] = 9;
+    sdk.Camera("10.0.1.7").version[3] = 1;
+    Run("10.0.1.7");
+    EXPECT_EQ(StepTrail(owner.NotesOf("10.0.1.7")), (Steps{102}));
+
     // Missing request or owner: nothing at all.
     const size_t before = owner.Notes().size();
     const size_t calls = sdk.Calls().size();
