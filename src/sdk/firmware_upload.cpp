@@ -86,8 +86,6 @@ bool FirmwareUpload::Start(const CameraEndpoint& endpoint, const std::string& im
         endpoint_ = endpoint;
         final_ = {};
         cancel_.store(false);
-        sent_.store(0);
-        total_.store(static_cast<uint64_t>(info.st_size));
     }
     if (previous.joinable()) {
         previous.join();
@@ -107,7 +105,6 @@ void FirmwareUpload::Run(CameraEndpoint endpoint, int fd) {
                    : UploadOutcome{LPR_UPDATE_STATE_FAILED, LPR_ERR_FILE_UNREADABLE});
         return;
     }
-    total_.store(size);
 
     HttpCall call;
     call.method = "POST";
@@ -120,7 +117,6 @@ void FirmwareUpload::Run(CameraEndpoint endpoint, int fd) {
     call.limits.lowSpeedBytesPerSecond = limits_.lowSpeedBytesPerSecond;
     call.limits.lowSpeedSeconds = limits_.lowSpeedSeconds;
     call.cancel = &cancel_;
-    call.sent = &sent_;
     HttpResult result = PerformCameraCall(endpoint, call);
 
     if (result.failure != HttpFailure::None) {

@@ -48,10 +48,6 @@ public:
     // transfer notices within about a second).
     void Stop();
 
-    // Bytes of the body handed to the connection so far, and the body size.
-    uint64_t BytesSent() const { return sent_.load(std::memory_order_relaxed); }
-    uint64_t BytesTotal() const { return total_.load(std::memory_order_relaxed); }
-
 private:
     enum class Phase { None, Sending, Accepted, Finished };
 
@@ -66,8 +62,6 @@ private:
     UploadOutcome final_{};
     CameraEndpoint endpoint_;
     std::atomic<bool> cancel_{false};
-    std::atomic<uint64_t> sent_{0};
-    std::atomic<uint64_t> total_{0};
 };
 
 } // namespace lpr

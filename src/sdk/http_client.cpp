@@ -106,9 +106,6 @@ size_t OnReadFile(char* buffer, size_t size, size_t count, void* user) {
             return CURL_READFUNC_ABORT;
         }
         ex->offset += static_cast<uint64_t>(got);
-        if (ex->call->sent != nullptr) {
-            ex->call->sent->store(ex->offset, std::memory_order_relaxed);
-        }
         return static_cast<size_t>(got);
     }
 }

@@ -43,7 +43,6 @@ struct HttpCall {
     std::vector<std::string> headers;
     HttpLimits limits;
     const std::atomic<bool>* cancel = nullptr; // checked at least once a second
-    std::atomic<uint64_t>* sent = nullptr;     // file bytes handed to the connection
 };
 
 enum class HttpFailure {
