@@ -144,6 +144,9 @@ int main(int argc, char** argv) {
     int fd = socket(AF_INET, SOCK_DGRAM, 0);
     int one = 1;
     setsockopt(fd, SOL_SOCKET, SO_BROADCAST, &one, sizeof one);
+    // All hellos arrive at once: leave room for them (capped by net.core.rmem_max).
+    int room = 8 << 20;
+    setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &room, sizeof room);
     timeval tv{0, 200000};
     setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &tv, sizeof tv);
     sockaddr_in to{};
