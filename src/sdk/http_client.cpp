@@ -39,6 +39,7 @@ struct Exchange {
     std::vector<std::string> authenticate;
     uint64_t offset = 0; // next file byte to send
     bool readFailed = false;
+    bool connected = false; // a connection was made or reused for this request
 };
 
 size_t OnBody(char* data, size_t size, size_t count, void* user) {
@@ -119,6 +120,11 @@ int OnSeekFile(void* user, curl_off_t offset, int origin) {
     return CURL_SEEKFUNC_OK;
 }
 
+int OnConnected(void* user, char*, char*, int, int) {
+    static_cast<Exchange*>(user)->connected = true;
+    return CURL_PREREQFUNC_OK;
+}
+
 int OnProgress(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
     auto* ex = static_cast<Exchange*>(user);
     const std::atomic<bool>* cancel = ex->call->cancel;
@@ -190,6 +196,8 @@ StepResult RunStep(CURL* curl, const CameraEndpoint& endpoint, const HttpCall& c
     curl_easy_setopt(curl, CURLOPT_WRITEDATA, &ex);
     curl_easy_setopt(curl, CURLOPT_HEADERFUNCTION, OnHeader);
     curl_easy_setopt(curl, CURLOPT_HEADERDATA, &ex);
+    curl_easy_setopt(curl, CURLOPT_PREREQFUNCTION, OnConnected);
+    curl_easy_setopt(curl, CURLOPT_PREREQDATA, &ex);
     if (call.cancel != nullptr) {
         curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
         curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, OnProgress);
@@ -236,9 +244,8 @@ StepResult RunStep(CURL* curl, const CameraEndpoint& endpoint, const HttpCall& c
     CURLcode code = curl_easy_perform(curl);
     StepResult result;
     curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &result.status);
-    curl_off_t connectMicros = 0;
-    curl_easy_getinfo(curl, CURLINFO_CONNECT_TIME_T, &connectMicros);
-    result.failure = Classify(code, ex, connectMicros > 0 || result.status != 0);
+    // A connection reused from the challenge request counts as connected too.
+    result.failure = Classify(code, ex, ex.connected || result.status != 0);
     // A camera may refuse an upload before the whole body has gone and close
     // the connection: its answer is the outcome, not the broken pipe.
     if (result.failure == HttpFailure::ConnectionLost && result.status >= 400) {

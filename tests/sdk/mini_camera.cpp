@@ -99,6 +99,9 @@ void MiniCamera::Serve(PeerConnection& connection) {
         SeenRequest request;
         // Only uploads carry bodies this large; the empty probe before one is never cut.
         if (!connection.ReadRequest(request, script_.cutUploadAfterBytes)) {
+            if (script_.stallInsteadOfCut && request.bodyBytes > 0) {
+                connection.Stall();
+            }
             return;
         }
         if (!Authorised(request)) {

@@ -22,6 +22,7 @@ struct MiniCameraScript {
     int uploadStatus = 202;
     std::string uploadAnswer = R"({"state":"flashing"})";
     uint64_t cutUploadAfterBytes = UINT64_MAX; // vanish mid-upload
+    bool stallInsteadOfCut = false;            // stop reading there instead
     // Answers to GET /api/v1/firmware in turn; the last one repeats. An
     // entry "close" drops the connection without an answer.
     std::vector<std::string> firmwareStates = {R"({"state":"done","error":0,"progress":100})"};

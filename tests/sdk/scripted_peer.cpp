@@ -58,6 +58,9 @@ std::string SeenRequest::Header(const std::string& lowerName) const {
 }
 
 bool PeerConnection::Fill() {
+    if (fd_ < 0) {
+        return false;
+    }
     char chunk[1 << 16];
     while (!stopping_.load()) {
         pollfd pfd{fd_, POLLIN, 0};
@@ -129,8 +132,8 @@ bool PeerConnection::ReadRequest(SeenRequest& out, uint64_t cutAfterBodyBytes) {
         buffer_.erase(0, take);
         out.bodyBytes += take;
         if (out.bodyBytes >= cutAfterBodyBytes) {
-            Close();
-            complete = false;
+            complete = false; // the handler decides: close, or stall
+
             break;
         }
     }
@@ -147,6 +150,9 @@ bool PeerConnection::ReadRequest(SeenRequest& out, uint64_t cutAfterBodyBytes) {
 }
 
 bool PeerConnection::Send(std::string_view bytes) {
+    if (fd_ < 0) {
+        return false;
+    }
     while (!bytes.empty()) {
         ssize_t sent = send(fd_, bytes.data(), bytes.size(), MSG_NOSIGNAL);
         if (sent <= 0) {
@@ -176,8 +182,28 @@ void PeerConnection::HoldSilently() {
     }
 }
 
+void PeerConnection::Stall() {
+    while (!stopping_.load()) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+}
+
 void PeerConnection::Close() {
-    shutdown(fd_, SHUT_RDWR);
+    if (fd_ >= 0) {
+        peer_.CloseConnection(fd_);
+        fd_ = -1;
+    }
+}
+
+void ScriptedPeer::CloseConnection(int fd) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    for (auto it = fds_.begin(); it != fds_.end(); ++it) {
+        if (*it == fd) {
+            fds_.erase(it);
+            close(fd);
+            return;
+        }
+    }
 }
 
 ScriptedPeer::ScriptedPeer(Handler handler, const std::string& address)
@@ -214,7 +240,7 @@ ScriptedPeer::~ScriptedPeer() {
         thread.join();
     }
     for (int fd : fds_) {
-        close(fd);
+        close(fd); // connections whose handlers did not close them
     }
     close(listenFd_);
 }
@@ -235,7 +261,7 @@ void ScriptedPeer::AcceptLoop() {
         std::lock_guard<std::mutex> lock(mutex_);
         fds_.push_back(fd);
         threads_.emplace_back([this, fd] {
-            PeerConnection connection(fd, stopping_);
+            PeerConnection connection(fd, stopping_, *this);
             handler_(connection);
             connection.Close();
         });

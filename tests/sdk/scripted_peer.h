@@ -26,18 +26,23 @@ struct SeenRequest {
     std::string Header(const std::string& lowerName) const;
 };
 
+class ScriptedPeer;
+
 class PeerConnection {
 public:
-    PeerConnection(int fd, const std::atomic<bool>& stopping) : fd_(fd), stopping_(stopping) {}
+    PeerConnection(int fd, const std::atomic<bool>& stopping, ScriptedPeer& peer)
+        : fd_(fd), stopping_(stopping), peer_(peer) {}
 
     // One request with its body (Content-Length). With `cutAfterBodyBytes`
-    // the connection is closed once that many body bytes arrived, and the
-    // read reports false.
+    // reading stops once that many body bytes arrived, and reports false.
     bool ReadRequest(SeenRequest& out, uint64_t cutAfterBodyBytes = UINT64_MAX);
     bool Send(std::string_view bytes);
     void SendByteByByte(std::string_view bytes, std::chrono::milliseconds gap);
     // Keeps the connection open without a word until the peer stops.
     void HoldSilently();
+    // Neither reads nor writes until the peer stops: the sender's window fills.
+    void Stall();
+    // Closes the socket at once; data still arriving then gets a reset.
     void Close();
     bool Stopping() const { return stopping_.load(); }
 
@@ -46,6 +51,7 @@ private:
 
     int fd_;
     const std::atomic<bool>& stopping_;
+    ScriptedPeer& peer_;
     std::string buffer_;
 };
 
@@ -62,7 +68,9 @@ public:
     int Connections() const { return connections_.load(); }
 
 private:
+    friend class PeerConnection;
     void AcceptLoop();
+    void CloseConnection(int fd);
 
     Handler handler_;
     std::string address_;

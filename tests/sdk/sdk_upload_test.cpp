@@ -133,6 +133,26 @@ TEST(SdkUpload, LostOrMissingCameraFailsWithTheTransportCode) {
         EXPECT_EQ(Sdk().LprUpdateGetError(), LPR_ERR_CONNECTION_LOST);
     }
     {
+        // Stops reading mid-upload on the connection reused from the
+        // challenge: a stall, not a failure to connect.
+        MiniCameraScript script;
+        script.cutUploadAfterBytes = 1024 * 1024;
+        script.stallInsteadOfCut = true;
+        MiniCamera camera(script);
+        Opened opened(camera);
+        lpr::UploadLimits limits;
+        limits.lowSpeedSeconds = 2;
+        lpr::FirmwareUpload upload(limits);
+        ASSERT_TRUE(upload.Start({"127.0.0.1", camera.Port(), {"admin", "ploma"}}, image.Path()));
+        lpr::UploadOutcome outcome = upload.Query();
+        for (int i = 0; i < 1000 && outcome.state == LPR_UPDATE_STATE_SENDING; ++i) {
+            std::this_thread::sleep_for(10ms);
+            outcome = upload.Query();
+        }
+        EXPECT_EQ(outcome.state, -1);
+        EXPECT_EQ(outcome.error, LPR_ERR_TIMEOUT);
+    }
+    {
         // Took the image, then went away for good: the polls find nobody.
         MiniCameraScript script;
         script.firmwareStates = {R"({"state":"flashing","error":0,"progress":1})"};
