@@ -6,12 +6,14 @@
 
 #include <arpa/inet.h>
 #include <csignal>
+#include <cstdlib>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <netinet/in.h>
 #include <nlohmann/json.hpp>
 #include <set>
 #include <sys/socket.h>
+#include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
 
@@ -253,6 +255,61 @@ TEST(CamsimProcess, ALargeUploadIsCheckedWithoutBeingHeldInMemory) {
 #if !defined(CAMSIM_TEST_SANITIZED)
     EXPECT_LT(after - before, 16 * 1024) << "resident before " << before << " KiB, after " << after;
 #endif
+}
+
+} // namespace
+} // namespace camsim_test
+
+namespace camsim_test {
+namespace {
+
+int runQuiet(const std::string& command) {
+    int status = std::system((command + " >/dev/null 2>&1").c_str());
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+TEST(CamsimProcess, DiscoveryPortAndTimeScaleComeFromTheEnvironmentUnlessGiven) {
+    ::setenv("TOLVANE_DISCOVERY_PORT", "39427", 1);
+    ::setenv("TOLVANE_TIME_SCALE", "0.01", 1);
+    CamsimProcess sim(
+        {"--count", "1", "--base", "127.77.27.2", "--port", "8080", "--restart-ms", "20000"});
+    ::unsetenv("TOLVANE_DISCOVERY_PORT");
+    ::unsetenv("TOLVANE_TIME_SCALE");
+    ASSERT_TRUE(sim.waitReady()) << sim.errors();
+    EXPECT_NE(sim.output().find("discovery port 39427"), std::string::npos) << sim.output();
+    // 20 s of camera time at 0.01 is 200 ms.
+    ASSERT_EQ(postJson("127.77.27.2", 8080, "/api/v1/reboot", "").status, 202);
+    EXPECT_FALSE(sim.waitEvent("127.77.27.2", "restart", "up", 3s).is_null());
+}
+
+TEST(Mkfwimage, WritesCheckedImagesAndRefusesBadArguments) {
+    const auto dir =
+        std::filesystem::temp_directory_path() / ("mkfw-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(dir);
+    const std::string tool = MKFWIMAGE_BINARY;
+    const std::string out = (dir / "fw.bin").string();
+    ASSERT_EQ(
+        runQuiet(tool + " image --platform HS3516 --version 6.2.1.7 --payload-size 1000 -o " + out),
+        0);
+    std::ifstream in(out, std::ios::binary);
+    std::vector<unsigned char> bytes((std::istreambuf_iterator<char>(in)),
+                                     std::istreambuf_iterator<char>());
+    ASSERT_EQ(bytes.size(), 1128u);
+    camsim::UploadCheck check;
+    check.feed(bytes.data(), bytes.size());
+    camsim::UploadVerdict v = check.finish(bytes.size(), sha256Of(bytes), "HS3516", {6, 2, 1, 1});
+    EXPECT_EQ(v.error, 0) << v.message;
+    EXPECT_EQ(v.target, (camsim::Version{6, 2, 1, 7}));
+
+    EXPECT_EQ(runQuiet(tool + " image --platform X --version 6.2.1.7 -o " + out), 2);
+    EXPECT_EQ(runQuiet(tool + " image --platform HS3516 --version 6.2.1 -o " + out), 2);
+    EXPECT_NE(runQuiet(tool + " image --platform HS3516 --version 6.2.1.7 -o " +
+                       (dir / "no/x.bin").string()),
+              0);
+    EXPECT_NE(runQuiet(tool), 0);
+    ASSERT_EQ(runQuiet(tool + " sample-tree " + (dir / "tree").string()), 0);
+    EXPECT_TRUE(std::filesystem::exists(dir / "tree/UpdateFiles/HS3516/621/HS3516_V6.2.1.9.bin"));
+    std::filesystem::remove_all(dir);
 }
 
 } // namespace
