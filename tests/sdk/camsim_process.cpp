@@ -109,6 +109,30 @@ unsigned short FreeUdpPort() {
     return ntohs(addr.sin_port);
 }
 
+unsigned short ProcessCameraPort() {
+    static const unsigned short port = [] {
+        int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_in addr{};
+        addr.sin_family = AF_INET;
+        addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
+        socklen_t length = sizeof addr;
+        getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &length);
+        close(fd);
+        return ntohs(addr.sin_port);
+    }();
+    return port;
+}
+
+std::string WithCameraPort(std::string text) {
+    const std::string port = std::to_string(ProcessCameraPort());
+    for (std::size_t at = text.find("18080"); at != std::string::npos;
+         at = text.find("18080", at + port.size())) {
+        text.replace(at, 5, port);
+    }
+    return text;
+}
+
 bool RunProgram(const std::string& binary, const std::vector<std::string>& args) {
     pid_t pid = Spawn(binary, args);
     if (pid <= 0) {

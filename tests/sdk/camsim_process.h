@@ -33,6 +33,16 @@ private:
 // A UDP port on which nothing listens now; for a test's own discovery port.
 unsigned short FreeUdpPort();
 
+// A TCP port free on loopback now, the same for the whole process: the
+// simulated cameras of one test run listen there, so that two runs of the
+// tests (another build, another engineer) never ask for the same address
+// and port.
+unsigned short ProcessCameraPort();
+
+// `text` with every "18080" (the port written in fleets and arguments)
+// replaced by ProcessCameraPort().
+std::string WithCameraPort(std::string text);
+
 // Runs a program to its end (bounded); true on exit status 0.
 bool RunProgram(const std::string& binary, const std::vector<std::string>& args);
 

@@ -12,17 +12,26 @@ using sdktest::RunCapturing;
 
 namespace {
 
+// Runs lprctl; "18080" in the arguments stands for this process's camera port.
+sdktest::ProgramRun Lprctl(std::vector<std::string> args) {
+    for (std::string& arg : args) {
+        arg = sdktest::WithCameraPort(arg);
+    }
+    return RunCapturing(LPRCTL_BINARY, args);
+}
+
 int Exit(const std::vector<std::string>& args) {
-    return RunCapturing(LPRCTL_BINARY, args).exitCode;
+    return Lprctl(args).exitCode;
 }
 
 TEST(Lprctl, EveryFailureHasItsOwnExitCode) {
     char fleetName[] = "/tmp/lprctl_fleet_XXXXXX";
     close(mkstemp(fleetName));
-    std::ofstream(fleetName) << R"({"defaults":{"port":18080,"version":"5.1.7.2"},"cameras":[
+    std::ofstream(fleetName) << sdktest::WithCameraPort(
+        R"({"defaults":{"port":18080,"version":"5.1.7.2"},"cameras":[
         {"address":"127.61.6.2"},
         {"address":"127.61.6.3","faults":{"flash_fail":true}},
-        {"address":"127.61.6.4","faults":{"drop_upload_at_percent":10}}]})";
+        {"address":"127.61.6.4","faults":{"drop_upload_at_percent":10}}]})");
     std::string discovery = std::to_string(sdktest::FreeUdpPort());
     CamsimProcess sim(CAMSIM_BINARY, {"--fleet", fleetName, "--time-scale", "0.01",
                                       "--discovery-port", discovery});
@@ -44,7 +53,7 @@ TEST(Lprctl, EveryFailureHasItsOwnExitCode) {
     EXPECT_EQ(Exit({"--help"}), 0);
 
     // Log-in, version, shell.
-    auto version = RunCapturing(LPRCTL_BINARY, {"version", "127.61.6.2:18080"});
+    auto version = Lprctl({"version", "127.61.6.2:18080"});
     EXPECT_EQ(version.exitCode, 0);
     EXPECT_EQ(version.output, "5.1.7.2\n");
     EXPECT_EQ(Exit({"version", "127.61.6.2:18080", "--password", "nope"}), 2);
@@ -54,8 +63,7 @@ TEST(Lprctl, EveryFailureHasItsOwnExitCode) {
 
     // Upgrades.
     EXPECT_EQ(Exit({"upgrade", "127.61.6.2:18080", "/nonexistent.bin"}), 6);
-    auto upgraded =
-        RunCapturing(LPRCTL_BINARY, {"upgrade", "127.61.6.2:18080", imageName, "--wait-restart"});
+    auto upgraded = Lprctl({"upgrade", "127.61.6.2:18080", imageName, "--wait-restart"});
     EXPECT_EQ(upgraded.exitCode, 0);
     EXPECT_EQ(upgraded.output.rfind("sending", 0), 0u) << upgraded.output;
     EXPECT_NE(upgraded.output.find("done"), std::string::npos);
@@ -67,13 +75,14 @@ TEST(Lprctl, EveryFailureHasItsOwnExitCode) {
 
     // Search, on this test's own discovery port.
     setenv("TOLVANE_DISCOVERY_PORT", discovery.c_str(), 1);
-    auto found = RunCapturing(LPRCTL_BINARY, {"search", "--seconds", "1"});
+    auto found = Lprctl({"search", "--seconds", "1"});
     EXPECT_EQ(found.exitCode, 0);
     for (const char* camera : {"127.61.6.2:18080\n", "127.61.6.3:18080\n", "127.61.6.4:18080\n"}) {
-        EXPECT_NE(found.output.find(camera), std::string::npos) << found.output;
+        EXPECT_NE(found.output.find(sdktest::WithCameraPort(camera)), std::string::npos)
+            << found.output;
     }
     setenv("TOLVANE_DISCOVERY_PORT", std::to_string(sdktest::FreeUdpPort()).c_str(), 1);
-    auto none = RunCapturing(LPRCTL_BINARY, {"search", "--seconds", "1"});
+    auto none = Lprctl({"search", "--seconds", "1"});
     unsetenv("TOLVANE_DISCOVERY_PORT");
     // Other cameras on this machine may answer on the default port, never on a fresh one.
     EXPECT_EQ(none.exitCode, 8) << none.output;

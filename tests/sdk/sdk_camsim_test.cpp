@@ -24,13 +24,16 @@ const LprSdk& Sdk() {
     return LprNetworkSdk();
 }
 
+// Written as 18080 in the fleets below; this process's own port in fact.
+const uint16_t kPort = sdktest::ProcessCameraPort();
+
 // Every test its own loopback range and discovery port, so that tests and
 // other engineers' simulators can run side by side.
 std::vector<std::string> CamsimArgs(const std::string& fleetJson) {
     char name[] = "/tmp/sdk_fleet_XXXXXX";
     int fd = mkstemp(name);
     close(fd);
-    std::ofstream(name) << fleetJson;
+    std::ofstream(name) << sdktest::WithCameraPort(fleetJson);
     return {"--fleet",          name,
             "--time-scale",     "0.01",
             "--discovery-port", std::to_string(sdktest::FreeUdpPort())};
@@ -104,8 +107,8 @@ TEST(SdkCamsim, UpgradeRestartAndShellKeepOneHandle) {
     Image foreign("DM8127", "5.5.6.3");
     ASSERT_TRUE(image.Ok() && foreign.Ok());
 
-    EXPECT_EQ(Sdk().LprOpen("127.61.1.2", 18080, "admin", "wrong"), nullptr);
-    LprHandle handle = Sdk().LprOpen("127.61.1.2", 18080, "admin", "ploma");
+    EXPECT_EQ(Sdk().LprOpen("127.61.1.2", kPort, "admin", "wrong"), nullptr);
+    LprHandle handle = Sdk().LprOpen("127.61.1.2", kPort, "admin", "ploma");
     ASSERT_NE(handle, nullptr);
     EXPECT_EQ(Version(handle), (std::array<int32_t, 4>{5, 1, 7, 2}));
 
@@ -156,7 +159,7 @@ TEST(SdkCamsim, SimulatedFaultsEndWithTheProtocolsCodes) {
     Image hs3516("HS3516", "6.2.1.3");
     ASSERT_TRUE(dm3730.Ok() && hs3516.Ok());
 
-    EXPECT_EQ(Sdk().LprOpen("127.61.2.2", 18080, "admin", "ploma"), nullptr);
+    EXPECT_EQ(Sdk().LprOpen("127.61.2.2", kPort, "admin", "ploma"), nullptr);
 
     struct Case {
         const char* address;
@@ -167,7 +170,7 @@ TEST(SdkCamsim, SimulatedFaultsEndWithTheProtocolsCodes) {
     for (const Case& c : {Case{"127.61.2.3", &dm3730, 4, LPR_ERR_FLASH_FAILED},
                           Case{"127.61.2.4", &dm3730, -1, LPR_ERR_CONNECTION_LOST},
                           Case{"127.61.2.5", &hs3516, -1, LPR_ERR_CONNECTION_LOST}}) {
-        LprHandle handle = Sdk().LprOpen(c.address, 18080, "admin", "ploma");
+        LprHandle handle = Sdk().LprOpen(c.address, kPort, "admin", "ploma");
         ASSERT_NE(handle, nullptr) << c.address;
         ASSERT_EQ(Sdk().LprUpdateStart(handle, c.image->Path()), 0);
         int32_t error = 0;
@@ -176,13 +179,13 @@ TEST(SdkCamsim, SimulatedFaultsEndWithTheProtocolsCodes) {
         Sdk().LprClose(handle);
     }
 
-    LprHandle shell = Sdk().LprOpen("127.61.2.6", 18080, "admin", "ploma");
+    LprHandle shell = Sdk().LprOpen("127.61.2.6", kPort, "admin", "ploma");
     ASSERT_NE(shell, nullptr);
     EXPECT_NE(Sdk().RemoteShellExec("127.61.2.6", "./feeddog &"), 0);
     EXPECT_EQ(Sdk().RemoteShellExec("127.61.2.6", "killall av_server.out"), 0);
     Sdk().LprClose(shell);
 
-    LprHandle gone = Sdk().LprOpen("127.61.2.7", 18080, "admin", "ploma");
+    LprHandle gone = Sdk().LprOpen("127.61.2.7", kPort, "admin", "ploma");
     ASSERT_NE(gone, nullptr);
     EXPECT_EQ(Sdk().LprReboot(gone), 0);
     EXPECT_FALSE(WaitConnected(gone, 1500ms)); // restart time is 250 ms here
@@ -196,7 +199,7 @@ TEST(SdkCamsim, SilentSimulatedCameraFailsTheLogInAtItsBound) {
         "version":"5.1.7.2","faults":{"stop_answering":true}}])"));
     ASSERT_TRUE(sim.Ready());
     auto start = Clock::now();
-    EXPECT_EQ(Sdk().LprOpen("127.61.3.2", 18080, "admin", "ploma"), nullptr);
+    EXPECT_EQ(Sdk().LprOpen("127.61.3.2", kPort, "admin", "ploma"), nullptr);
     EXPECT_GE(Clock::now() - start, 9500ms);
     EXPECT_LT(Clock::now() - start, 11500ms);
 }
@@ -206,7 +209,7 @@ TEST(SdkCamsim, TricklingSimulatedCameraFailsTheLogInAtItsBound) {
         "version":"5.1.7.2","faults":{"trickle_ms":60}}])"));
     ASSERT_TRUE(sim.Ready());
     auto start = Clock::now();
-    EXPECT_EQ(Sdk().LprOpen("127.61.3.3", 18080, "admin", "ploma"), nullptr);
+    EXPECT_EQ(Sdk().LprOpen("127.61.3.3", kPort, "admin", "ploma"), nullptr);
     EXPECT_LT(Clock::now() - start, 11500ms);
 }
 
@@ -228,7 +231,7 @@ TEST(SdkCamsim, SearchFindsEveryCameraOfTheFleet) {
     std::string fleet = R"({"defaults":{"version":"5.1.7.2"},"cameras":[)";
     for (int i = 2; i < 42; ++i) {
         fleet += std::string(i > 2 ? "," : "") + R"({"address":"127.61.4.)" + std::to_string(i) +
-                 R"(","port":)" + std::to_string(18000 + i) + "}";
+                 R"(","port":18080})";
     }
     auto args = CamsimArgs(fleet + "]}");
     CamsimProcess sim(CAMSIM_BINARY, args);
@@ -249,7 +252,7 @@ TEST(SdkCamsim, SearchFindsEveryCameraOfTheFleet) {
     Sdk().LprStopFindDevice();
     unsetenv("TOLVANE_DISCOVERY_PORT");
     ASSERT_EQ(found.cameras.size(), 40u);
-    EXPECT_EQ(found.cameras.count({"127.61.4.9", 18009}), 1u);
+    EXPECT_EQ(found.cameras.count({"127.61.4.9", kPort}), 1u);
 }
 
 TEST(SdkCamsim, SixWorkersUpgradeSixCamerasAtOnce) {
@@ -268,7 +271,7 @@ TEST(SdkCamsim, SixWorkersUpgradeSixCamerasAtOnce) {
     for (int i = 2; i < 8; ++i) {
         workers.emplace_back([&, i] {
             std::string address = "127.61.5." + std::to_string(i);
-            LprHandle handle = Sdk().LprOpen(address.c_str(), 18080, "admin", "ploma");
+            LprHandle handle = Sdk().LprOpen(address.c_str(), kPort, "admin", "ploma");
             if (handle == nullptr || Version(handle)[0] != 5 ||
                 Sdk().LprUpdateStart(handle, image.Path()) != 0) {
                 Sdk().LprClose(handle);
