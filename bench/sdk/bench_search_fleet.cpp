@@ -43,9 +43,10 @@ void OnFound(uint32_t, const char* address, uint32_t port, uint32_t, uint32_t, u
 
 int main() {
     std::string discovery = std::to_string(sdktest::FreeUdpPort());
-    sdktest::CamsimProcess sim(CAMSIM_BINARY, {"--count", std::to_string(kCameras), "--base",
-                                               "127.63.1.2", "--port", "18080", "--version",
-                                               "5.1.7.2", "--discovery-port", discovery});
+    sdktest::CamsimProcess sim(CAMSIM_BINARY,
+                               {"--count", std::to_string(kCameras), "--base", "127.63.1.2",
+                                "--port", std::to_string(sdktest::ProcessCameraPort()), "--version",
+                                "5.1.7.2", "--discovery-port", discovery});
     if (!sim.Ready()) {
         std::fprintf(stderr, "camsim did not start\n");
         return 1;

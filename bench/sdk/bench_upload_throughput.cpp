@@ -225,8 +225,9 @@ int main() {
     const uint64_t size = static_cast<uint64_t>(info.st_size);
 
     sdktest::CamsimProcess sim(CAMSIM_BINARY,
-                               {"--count", "1", "--base", "127.63.0.2", "--port", "18080",
-                                "--version", "5.1.7.2", "--time-scale", "0.01", "--discovery-port",
+                               {"--count", "1", "--base", "127.63.0.2", "--port",
+                                std::to_string(sdktest::ProcessCameraPort()), "--version",
+                                "5.1.7.2", "--time-scale", "0.01", "--discovery-port",
                                 std::to_string(sdktest::FreeUdpPort())});
     if (!sim.Ready()) {
         std::fprintf(stderr, "camsim did not start\n");
@@ -234,7 +235,7 @@ int main() {
     }
     const LprSdk& sdk = LprNetworkSdk();
     sdk.LprSetup();
-    LprHandle handle = sdk.LprOpen("127.63.0.2", 18080, "admin", "ploma");
+    LprHandle handle = sdk.LprOpen("127.63.0.2", sdktest::ProcessCameraPort(), "admin", "ploma");
     if (handle == nullptr) {
         std::fprintf(stderr, "cannot log in to the simulated camera\n");
         return 1;
