@@ -63,7 +63,12 @@ std::optional<std::string> ImageSha256(int fd, uint64_t& size, const std::atomic
     }
     std::optional<std::string> sha = Sha256OfFile(fd, size, cancelled);
     std::optional<FileVersion> after = VersionOf(fd);
-    if (sha && before && after && *before == *after && size == static_cast<uint64_t>(after->size)) {
+    timespec now{};
+    clock_gettime(CLOCK_REALTIME, &now);
+    bool settled = after && now.tv_sec - after->changed.tv_sec > kSettledSeconds &&
+                   now.tv_sec - after->modified.tv_sec > kSettledSeconds;
+    if (sha && before && after && *before == *after && settled &&
+        size == static_cast<uint64_t>(after->size)) {
         std::lock_guard<std::mutex> lock(g_mutex);
         g_entries.push_front(Entry{*after, *sha});
         if (g_entries.size() > kRemembered) {
