@@ -17,6 +17,7 @@ const std::set<std::string> kCameraKeys = {"address",    "port",     "model",   
 const std::set<std::string> kFaultKeys = {"refuse_login",
                                           "version_unreadable_reads",
                                           "version_unreadable_after",
+                                          "version_unreadable_after_flash",
                                           "fourth_zero",
                                           "shell_fail",
                                           "flash_fail",
@@ -96,6 +97,8 @@ CameraFaults faultsOf(const json& object) {
             f.versionUnreadableReads = number<int>(v, k, 0, 1000000);
         } else if (k == "version_unreadable_after") {
             f.versionReadableFirst = number<int>(v, k, 0, 1000000);
+        } else if (k == "version_unreadable_after_flash") {
+            f.versionUnreadableAfterFlash = number<int>(v, k, 0, 1000000);
         } else if (k == "fourth_zero") {
             f.fourthZero = flag(v, k);
         } else if (k == "shell_fail") {

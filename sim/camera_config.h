@@ -17,6 +17,9 @@ struct CameraFaults {
     // `versionUnreadableReads` reads answer 503.
     int versionUnreadableReads = 0;
     int versionReadableFirst = 1;
+    // After each restart into a newly flashed version, the first device read
+    // (the tool's "is it back" check) succeeds and the next N answer 503.
+    int versionUnreadableAfterFlash = 0;
     bool fourthZero = false;
     std::map<std::string, int> shellFail; // command -> exit code
     bool flashFail = false;

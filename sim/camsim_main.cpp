@@ -160,6 +160,9 @@ int main(int argc, char** argv) {
     app.add_option("--version-unreadable-after", o.camera.faults.versionReadableFirst,
                    "good device reads before the unreadable ones")
         ->check(CLI::Range(0, 1000000));
+    app.add_option("--version-unreadable-after-flash", o.camera.faults.versionUnreadableAfterFlash,
+                   "fault: after a restart into a flashed version, reads 2..N+1 answer 503")
+        ->check(CLI::Range(0, 1000000));
     app.add_flag("--fourth-zero", o.camera.faults.fourthZero,
                  "fault: version's fourth number is 0");
     app.add_option("--shell-fail", o.shellFail, "fault: COMMAND=EXIT (repeatable)");

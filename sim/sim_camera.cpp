@@ -143,8 +143,14 @@ HttpResponse SimCamera::readDevice() {
     ++deviceReads_;
     const auto& f = config_.faults;
     std::uint64_t first = static_cast<std::uint64_t>(f.versionReadableFirst);
-    if (deviceReads_ > first &&
-        deviceReads_ <= first + static_cast<std::uint64_t>(f.versionUnreadableReads)) {
+    bool unreadable = deviceReads_ > first &&
+                      deviceReads_ <= first + static_cast<std::uint64_t>(f.versionUnreadableReads);
+    if (readsSinceFlashBoot_) {
+        std::uint64_t n = ++*readsSinceFlashBoot_;
+        unreadable = unreadable ||
+                     (n > 1 && n <= 1 + static_cast<std::uint64_t>(f.versionUnreadableAfterFlash));
+    }
+    if (unreadable) {
         return errorResponse(503, 10, "version not readable yet");
     }
     const Version v = reportedVersion();
@@ -324,6 +330,9 @@ void SimCamera::boot() {
     if (flashedVersion_) {
         version_ = *flashedVersion_;
         flashedVersion_.reset();
+        readsSinceFlashBoot_ = 0;
+    } else {
+        readsSinceFlashBoot_.reset();
     }
     firmware_ = FirmwareState::Idle;
     firmwareError_ = 0;

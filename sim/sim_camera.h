@@ -114,6 +114,7 @@ private:
     bool uploadActive_ = false;
     Clock::time_point flashStart_{};
     std::uint64_t deviceReads_ = 0;
+    std::optional<std::uint64_t> readsSinceFlashBoot_;
     std::uint64_t requests_ = 0;
 };
 

@@ -59,6 +59,37 @@ TEST(CamsimFaults, VersionReadsFailAfterTheLoginReadThenRecover) {
     EXPECT_EQ(get(cam, kPort, "/api/v1/device").status, 200);
 }
 
+TEST(CamsimFaults, VersionReadsFailAfterTheConnectionCheckFollowingAFlash) {
+    auto one = startCamera(28, R"("faults":{"version_unreadable_after_flash":2})");
+    const std::string cam = one->address;
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(get(cam, kPort, "/api/v1/device").status, 200) << "before any flash, read " << i;
+    }
+    TestImage image = makeImage("DM3730", {5, 1, 7, 9});
+    ASSERT_EQ(uploadImage(cam, kPort, image.bytes, image.sha256).status, 202);
+    ASSERT_FALSE(one->sim->waitEvent(cam, "flash", "done", 3s).is_null());
+    ASSERT_EQ(postJson(cam, kPort, "/api/v1/reboot", "").status, 202);
+    ASSERT_FALSE(one->sim->waitEvent(cam, "restart", "up", 3s).is_null());
+
+    HttpResult check = get(cam, kPort, "/api/v1/device");
+    EXPECT_EQ(check.status, 200);
+    EXPECT_EQ(bodyOf(check)["version"], json({5, 1, 7, 9}));
+    EXPECT_EQ(get(cam, kPort, "/api/v1/device").status, 503);
+    EXPECT_EQ(get(cam, kPort, "/api/v1/device").status, 503);
+    EXPECT_EQ(get(cam, kPort, "/api/v1/device").status, 200);
+
+    // A restart with nothing flashed brings no unreadable reads.
+    ASSERT_EQ(postJson(cam, kPort, "/api/v1/reboot", "").status, 202);
+    auto deadline = std::chrono::steady_clock::now() + 3s;
+    HttpResult back;
+    while ((back = get(cam, kPort, "/api/v1/device")).status != 200 &&
+           std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(20ms);
+    }
+    EXPECT_EQ(back.status, 200);
+    EXPECT_EQ(get(cam, kPort, "/api/v1/device").status, 200);
+}
+
 TEST(CamsimFaults, FourthZeroShowsInTheDeviceAnswer) {
     auto one = startCamera(11, R"("faults":{"fourth_zero":true})");
     EXPECT_EQ(bodyOf(get(one->address, kPort, "/api/v1/device"))["version"], json({5, 1, 7, 0}));
