@@ -18,6 +18,15 @@ APP_DIR=$BUILD/src/ui
 "$BUILD/sim/mkfwimage" sample-tree "$APP_DIR" >/dev/null
 echo "== sample images in $APP_DIR/UpdateFiles"
 
+if [ -z "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
+  # Nobody could see or close a window here: drive it instead (search, tick
+  # all, batch) on a virtual X server and keep pictures of what it showed.
+  echo "== no display: driving the window on a virtual X server instead"
+  SCREENSHOT_DIR="$BUILD/demo-screenshots" BUILD_DIR="$BUILD" bash scripts/screenshots.sh
+  echo "== the window's pictures (idle, during the batch, after it) are in $BUILD/demo-screenshots"
+  exit 0
+fi
+
 WORK=$(mktemp -d)
 CAMSIM_PID=""
 cleanup() {
@@ -43,10 +52,4 @@ echo "== camsim: $(cat "$WORK/ready")"
 echo "== in the window: press 搜索 (search), click the 全选 heading, press 批量升级 (batch upgrade)"
 
 export TOLVANE_TIME_SCALE=$SCALE TOLVANE_DISCOVERY_PORT=$PORT
-if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
-  "$APP_DIR/tolvane"
-else
-  echo "== no display: running the window on a virtual X server (xvfb-run); nothing will show."
-  echo "   Use scripts/screenshots.sh to see it, or run this script from a desktop session."
-  xvfb-run -a "$APP_DIR/tolvane"
-fi
+"$APP_DIR/tolvane"
