@@ -186,8 +186,9 @@ int main(int argc, char** argv) {
     app.add_option("--event-log", o.eventLog, "JSON-lines event log file");
     app.add_option("--ready-file", o.readyFile, "file written once every camera listens");
     app.add_option("--discovery-port", o.discoveryPort,
-                   "UDP discovery port (default $TOLVANE_DISCOVERY_PORT or 37810)")
-        ->check(CLI::Range(1, 65535));
+                   "UDP discovery port, 0 for any free one (default $TOLVANE_DISCOVERY_PORT "
+                   "or 37810)")
+        ->check(CLI::Range(0, 65535));
     CLI11_PARSE(app, argc, argv);
 
     std::vector<CameraConfig> fleet;
@@ -216,8 +217,12 @@ int main(int argc, char** argv) {
     std::unique_ptr<camsim::ProbeReceiver> broadcastProbes;
     std::ostringstream listing;
     try {
-        const auto port = static_cast<std::uint16_t>(o.discoveryPort);
-        wildcard = camsim::openWildcardDiscoverySocket(io, port);
+        wildcard =
+            camsim::openWildcardDiscoverySocket(io, static_cast<std::uint16_t>(o.discoveryPort));
+        // Port 0 asks the system for a free port; the cameras' own sockets,
+        // the listing and the ready file then use the one it gave.
+        const std::uint16_t port = wildcard->local_endpoint().port();
+        o.discoveryPort = port;
         std::vector<camsim::SimCamera*> all;
         for (CameraConfig& config : fleet) {
             cameras.push_back(std::make_unique<camsim::SimCamera>(io, config, o.timeScale, log));

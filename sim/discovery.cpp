@@ -65,11 +65,24 @@ std::unique_ptr<asio::ip::udp::socket> openWildcardDiscoverySocket(asio::io_cont
                                                                    std::uint16_t port) {
     auto socket = std::make_unique<asio::ip::udp::socket>(io);
     socket->open(asio::ip::udp::v4());
-    socket->set_option(asio::socket_base::reuse_address(true));
-    int one = 1;
-    if (::setsockopt(socket->native_handle(), SOL_SOCKET, SO_REUSEPORT, &one, sizeof one) != 0) {
-        throw std::system_error(errno, std::generic_category(), "SO_REUSEPORT");
+    const auto allowReuse = [&socket] {
+        socket->set_option(asio::socket_base::reuse_address(true));
+        int one = 1;
+        if (::setsockopt(socket->native_handle(), SOL_SOCKET, SO_REUSEPORT, &one, sizeof one) !=
+            0) {
+            throw std::system_error(errno, std::generic_category(), "SO_REUSEPORT");
+        }
+    };
+    if (port == 0) {
+        // Bound before reuse is allowed, the system hands out a port no
+        // other socket holds, not even one that allows reuse: another
+        // simulator asking for a free port never gets this one. Reuse is
+        // allowed afterwards so that the cameras' own sockets can share it.
+        socket->bind(asio::ip::udp::endpoint(asio::ip::address_v4::any(), 0));
+        allowReuse();
+        return socket;
     }
+    allowReuse();
     socket->bind(asio::ip::udp::endpoint(asio::ip::address_v4::any(), port));
     return socket;
 }

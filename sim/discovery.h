@@ -36,6 +36,7 @@ private:
 
 // Opens the wildcard discovery socket with address and port reuse, so that
 // several simulators (parallel test runs) all hear the broadcast probes.
+// Port 0 takes a free port that no other simulator can be given as well.
 std::unique_ptr<asio::ip::udp::socket> openWildcardDiscoverySocket(asio::io_context& io,
                                                                    std::uint16_t port);
 

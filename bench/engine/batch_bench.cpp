@@ -1,7 +1,7 @@
 // Batch upgrades and version reads of simulated cameras through the engine's
 // own workers and the network SDK, time scaled down. Prints figures; never
 // fails on a time.
-#include "camsim_fleet.h"
+#include "camsim_harness.h"
 #include "cli_output.h"
 #include "cli_session.h"
 #include "engine/program_folder.h"
@@ -106,9 +106,10 @@ void BatchOf100(const std::filesystem::path& folder) {
         versions.push_back(cycle[static_cast<size_t>(i) % cycle.size()]);
         targets.push_back({addresses.back(), 80});
     }
-    CamsimFleet sim(CAMSIM_PATH, folder, Fleet(addresses, versions), kScale,
-                    {"--discovery-port", "39201"});
-    if (!sim.Ready()) {
+    harness::CamsimProcess sim(
+        CAMSIM_BINARY,
+        harness::FleetArgs(folder / "fleet.json", Fleet(addresses, versions), kScale));
+    if (!sim.WaitReady()) {
         std::printf("batch of 100: camsim did not start\n");
         return;
     }
@@ -135,9 +136,11 @@ void BatchOf500(const std::filesystem::path& folder) {
         addresses.push_back(AddressOf("127.52.", i));
         targets.push_back({addresses.back(), 80});
     }
-    CamsimFleet sim(CAMSIM_PATH, folder, Fleet(addresses, std::vector<std::string>(500, "5.1.7.1")),
-                    kScale, {"--discovery-port", "39202"});
-    if (!sim.Ready()) {
+    harness::CamsimProcess sim(
+        CAMSIM_BINARY,
+        harness::FleetArgs(folder / "fleet.json",
+                           Fleet(addresses, std::vector<std::string>(500, "5.1.7.1")), kScale));
+    if (!sim.WaitReady()) {
         std::printf("batch of 500: camsim did not start\n");
         return;
     }
@@ -155,9 +158,10 @@ void VersionsOf250(const std::filesystem::path& folder) {
         addresses.push_back(AddressOf("127.53.", i));
         versions.push_back("5.1.7." + std::to_string(i % 9 + 1));
     }
-    CamsimFleet sim(CAMSIM_PATH, folder, Fleet(addresses, versions), kScale,
-                    {"--discovery-port", "39203"});
-    if (!sim.Ready()) {
+    harness::CamsimProcess sim(
+        CAMSIM_BINARY,
+        harness::FleetArgs(folder / "fleet.json", Fleet(addresses, versions), kScale));
+    if (!sim.WaitReady()) {
         std::printf("versions of 250: camsim did not start\n");
         return;
     }
@@ -195,9 +199,9 @@ int main(int argc, char** argv) {
         runs = {"batch100", "batch500", "versions"};
     }
     ::setenv("TOLVANE_TIME_SCALE", "0.01", 1);
-    TempFolder folder("engine-bench");
-    const ProcessResult tree = RunProgram({MKFWIMAGE_PATH, "sample-tree", folder.Path().string()},
-                                          {}, std::chrono::seconds(60));
+    harness::TempFolder folder("engine-bench");
+    const harness::ProgramRun tree =
+        harness::RunProgram({MKFWIMAGE_BINARY, "sample-tree", folder.Path().string()});
     if (tree.exitCode != 0) {
         std::printf("mkfwimage sample-tree failed\n");
         return 1;

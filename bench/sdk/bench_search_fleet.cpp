@@ -1,6 +1,6 @@
 // Time from LprStartFindDevice until every one of 250 simulated cameras has
 // been reported, over several searches.
-#include "camsim_process.h"
+#include "camsim_harness.h"
 #include "sdk/lpr_sdk.h"
 
 #include <algorithm>
@@ -42,16 +42,14 @@ void OnFound(uint32_t, const char* address, uint32_t port, uint32_t, uint32_t, u
 } // namespace
 
 int main() {
-    std::string discovery = std::to_string(sdktest::FreeUdpPort());
-    sdktest::CamsimProcess sim(CAMSIM_BINARY,
-                               {"--count", std::to_string(kCameras), "--base", "127.63.1.2",
-                                "--port", std::to_string(sdktest::ProcessCameraPort()), "--version",
-                                "5.1.7.2", "--discovery-port", discovery});
-    if (!sim.Ready()) {
+    harness::CamsimProcess sim(
+        CAMSIM_BINARY, {"--count", std::to_string(kCameras), "--base", "127.63.1.2", "--port",
+                        std::to_string(harness::ProcessCameraPort()), "--version", "5.1.7.2"});
+    if (!sim.WaitReady()) {
         std::fprintf(stderr, "camsim did not start\n");
         return 1;
     }
-    setenv("TOLVANE_DISCOVERY_PORT", discovery.c_str(), 1);
+    setenv("TOLVANE_DISCOVERY_PORT", std::to_string(sim.DiscoveryPort()).c_str(), 1);
     const LprSdk& sdk = LprNetworkSdk();
     sdk.LprSetup();
     std::vector<double> times;

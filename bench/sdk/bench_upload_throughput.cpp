@@ -5,7 +5,7 @@
 // later ones reuse its result. A third figure sends the same upload to a
 // sink that answers like a camera but neither hashes nor checks, which
 // separates the SDK's own cost from the simulator's.
-#include "camsim_process.h"
+#include "camsim_harness.h"
 #include "sdk/lpr_sdk.h"
 
 #include <algorithm>
@@ -33,16 +33,23 @@ double Seconds(Clock::time_point start) {
     return std::chrono::duration<double>(Clock::now() - start).count();
 }
 
-// Sends the file over one loopback connection to a reader that discards it.
-double RawTcpCopySeconds(const std::string& path, uint64_t size) {
+// A listening socket on a free loopback port; `addr` is where it listens.
+int LoopbackListener(int backlog, sockaddr_in& addr) {
     int listener = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in addr{};
+    addr = sockaddr_in{};
     addr.sin_family = AF_INET;
     addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     bind(listener, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
-    listen(listener, 1);
+    listen(listener, backlog);
     socklen_t length = sizeof addr;
     getsockname(listener, reinterpret_cast<sockaddr*>(&addr), &length);
+    return listener;
+}
+
+// Sends the file over one loopback connection to a reader that discards it.
+double RawTcpCopySeconds(const std::string& path, uint64_t size) {
+    sockaddr_in addr{};
+    int listener = LoopbackListener(1, addr);
 
     Clock::time_point start = Clock::now();
     double seconds = 0;
@@ -89,14 +96,8 @@ double RawTcpCopySeconds(const std::string& path, uint64_t size) {
 class DiscardingCamera {
 public:
     DiscardingCamera() {
-        listener_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
         sockaddr_in addr{};
-        addr.sin_family = AF_INET;
-        addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        bind(listener_, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
-        listen(listener_, 8);
-        socklen_t length = sizeof addr;
-        getsockname(listener_, reinterpret_cast<sockaddr*>(&addr), &length);
+        listener_ = LoopbackListener(8, addr);
         port_ = ntohs(addr.sin_port);
         thread_ = std::thread([this] { Serve(); });
     }
@@ -214,9 +215,9 @@ long PeakRssKib() {
 int main() {
     const std::string image = "/tmp/bench_sdk_upload_256m.bin";
     const uint64_t payload = (256ull << 20) - 128; // the whole file: 256 MiB
-    if (!sdktest::RunProgram(MKFWIMAGE_BINARY,
-                             {"image", "--platform", "DM3730", "--version", "5.1.7.3",
-                              "--payload-size", std::to_string(payload), "-o", image})) {
+    if (harness::RunProgram({MKFWIMAGE_BINARY, "image", "--platform", "DM3730", "--version",
+                             "5.1.7.3", "--payload-size", std::to_string(payload), "-o", image})
+            .exitCode != 0) {
         std::fprintf(stderr, "cannot make the image\n");
         return 1;
     }
@@ -227,18 +228,16 @@ int main() {
     std::this_thread::sleep_for(std::chrono::milliseconds(2500));
     const uint64_t size = static_cast<uint64_t>(info.st_size);
 
-    sdktest::CamsimProcess sim(CAMSIM_BINARY,
-                               {"--count", "1", "--base", "127.63.0.2", "--port",
-                                std::to_string(sdktest::ProcessCameraPort()), "--version",
-                                "5.1.7.2", "--time-scale", "0.01", "--discovery-port",
-                                std::to_string(sdktest::FreeUdpPort())});
-    if (!sim.Ready()) {
+    harness::CamsimProcess sim(CAMSIM_BINARY, {"--count", "1", "--base", "127.63.0.2", "--port",
+                                               std::to_string(harness::ProcessCameraPort()),
+                                               "--version", "5.1.7.2", "--time-scale", "0.01"});
+    if (!sim.WaitReady()) {
         std::fprintf(stderr, "camsim did not start\n");
         return 1;
     }
     const LprSdk& sdk = LprNetworkSdk();
     sdk.LprSetup();
-    LprHandle handle = sdk.LprOpen("127.63.0.2", sdktest::ProcessCameraPort(), "admin", "ploma");
+    LprHandle handle = sdk.LprOpen("127.63.0.2", harness::ProcessCameraPort(), "admin", "ploma");
     if (handle == nullptr) {
         std::fprintf(stderr, "cannot log in to the simulated camera\n");
         return 1;

@@ -3,28 +3,23 @@
 // authenticated device read each), then watches it idle and prints figures.
 //
 //   camsim_idle_bench [--cameras N] [--idle-seconds S] [--base ADDR]
+#include "camsim_harness.h"
+
 #include <arpa/inet.h>
 #include <chrono>
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <curl/curl.h>
-#include <fcntl.h>
-#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <netinet/in.h>
-#include <spawn.h>
 #include <sstream>
 #include <string>
 #include <sys/socket.h>
-#include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
 #include <vector>
-
-extern char** environ;
 
 namespace {
 
@@ -83,7 +78,6 @@ int main(int argc, char** argv) {
     unsigned cameras = 250;
     int idleSeconds = 10;
     std::string base = "127.88.0.2";
-    const int discoveryPort = 39290;
     for (int i = 1; i + 1 < argc; i += 2) {
         std::string a = argv[i];
         if (a == "--cameras") {
@@ -94,50 +88,17 @@ int main(int argc, char** argv) {
             base = argv[i + 1];
         }
     }
-    auto dir =
-        std::filesystem::temp_directory_path() / ("camsim-bench-" + std::to_string(getpid()));
-    std::filesystem::create_directories(dir);
-    const std::string ready = (dir / "ready.txt").string();
-    std::vector<std::string> args = {CAMSIM_BINARY,
-                                     "--count",
-                                     std::to_string(cameras),
-                                     "--base",
-                                     base,
-                                     "--port",
-                                     "8080",
-                                     "--discovery-port",
-                                     std::to_string(discoveryPort),
-                                     "--ready-file",
-                                     ready,
-                                     "--event-log",
-                                     (dir / "events.jsonl").string()};
-    std::vector<char*> argvChild;
-    for (auto& s : args) {
-        argvChild.push_back(s.data());
-    }
-    argvChild.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    pid_t pid = -1;
     auto started = Clock::now();
-    if (posix_spawn(&pid, argvChild[0], &actions, nullptr, argvChild.data(), environ) != 0) {
-        std::cerr << "cannot start camsim\n";
+    harness::CamsimProcess sim(
+        CAMSIM_BINARY, {"--count", std::to_string(cameras), "--base", base, "--port", "8080"});
+    if (!sim.WaitReady()) {
+        std::cerr << "camsim did not become ready: " << sim.Errors() << "\n";
         return 1;
-    }
-    posix_spawn_file_actions_destroy(&actions);
-    while (!std::filesystem::exists(ready)) {
-        int status = 0;
-        if (waitpid(pid, &status, WNOHANG) == pid ||
-            Clock::now() - started > std::chrono::seconds(30)) {
-            std::cerr << "camsim did not become ready\n";
-            kill(pid, SIGKILL);
-            return 1;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
     const double startMs =
         std::chrono::duration<double, std::milli>(Clock::now() - started).count();
+    const pid_t pid = sim.Pid();
+    const unsigned short discoveryPort = sim.DiscoveryPort();
     ProcSample atStart = sample(pid);
 
     // One broadcast probe: count the hellos.
@@ -196,10 +157,7 @@ int main(int argc, char** argv) {
     const double wall = std::chrono::duration<double>(Clock::now() - idleStart).count();
     const double idlePct = 100.0 * (after.cpuSeconds - before.cpuSeconds) / wall;
 
-    kill(pid, SIGTERM);
-    int status = 0;
-    waitpid(pid, &status, 0);
-    std::filesystem::remove_all(dir);
+    const int exitStatus = sim.Stop();
 
     std::printf("camsim with %u cameras\n", cameras);
     std::printf("  ready after start:           %.0f ms\n", startMs);
@@ -209,8 +167,7 @@ int main(int argc, char** argv) {
     std::printf("  resident when idle:          %.1f MiB (peak %.1f MiB)\n", after.rssKib / 1024.0,
                 after.hwmKib / 1024.0);
     std::printf("  idle CPU over %.1f s:         %.2f %% of a core\n", wall, idlePct);
-    std::printf("  exit status after SIGTERM:   %d\n",
-                WIFEXITED(status) ? WEXITSTATUS(status) : -1);
+    std::printf("  exit status after SIGTERM:   %d\n", exitStatus);
     std::printf("  targets: < 150 MiB resident, < 2 %% of a core idle\n");
     return 0;
 }

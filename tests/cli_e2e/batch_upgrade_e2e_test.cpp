@@ -1,13 +1,16 @@
 // tolvane-cli with the network SDK against camsim, time scaled down: a fleet
 // with a camera of every version row and cameras with faults, upgraded in one
 // batch; then a search that lists the cameras with their versions.
-#include "camsim_fleet.h"
+#include "camsim_gtest.h"
 
 #include <fstream>
 #include <gtest/gtest.h>
 #include <set>
 #include <sstream>
 
+using harness::CamsimProcess;
+using harness::ProgramRun;
+using harness::RunProgram;
 using nlohmann::json;
 using namespace std::chrono_literals;
 
@@ -102,22 +105,22 @@ std::vector<std::string> Cat(std::initializer_list<std::vector<std::string>> par
 class CliEndToEnd : public ::testing::Test {
 protected:
     void SetUp() override {
-        const ProcessResult tree =
-            RunProgram({MKFWIMAGE_PATH, "sample-tree", folder.Path().string()}, {}, 60s);
+        const ProgramRun tree =
+            RunProgram({MKFWIMAGE_BINARY, "sample-tree", folder.Path().string()}, 60s);
         ASSERT_EQ(tree.exitCode, 0) << "mkfwimage sample-tree failed";
     }
 
-    ProcessResult Cli(std::vector<std::string> args, std::chrono::milliseconds bound,
-                      const std::map<std::string, std::string>& env = {}) {
+    ProgramRun Cli(std::vector<std::string> args, std::chrono::milliseconds bound,
+                   const std::map<std::string, std::string>& env = {}) {
         std::vector<std::string> argv = {TOLVANE_CLI_PATH, "--json", "--program-folder",
                                          folder.Path().string()};
         argv.insert(argv.end(), args.begin(), args.end());
         std::map<std::string, std::string> fullEnv = env;
         fullEnv["TOLVANE_TIME_SCALE"] = std::to_string(kScale);
-        return RunProgram(argv, fullEnv, bound);
+        return RunProgram(argv, bound, fullEnv);
     }
 
-    TempFolder folder{"cli-e2e"};
+    harness::TempFolder folder{"cli-e2e"};
 };
 
 } // namespace
@@ -169,12 +172,13 @@ TEST_F(CliEndToEnd, MixedFleetUpgradedInOneBatch) {
         fleet.push_back(config);
         targets.push_back(net + c.host);
     }
-    CamsimFleet sim(CAMSIM_PATH, folder.Path(), fleet, kScale, {"--discovery-port", "39101"});
-    ASSERT_TRUE(sim.Ready()) << "camsim did not start";
+    CamsimProcess sim(CAMSIM_BINARY,
+                      harness::FleetArgs(folder.Path() / "fleet.json", fleet, kScale));
+    ASSERT_TRUE(sim.WaitReady()) << "camsim did not start: " << sim.Errors();
 
     std::vector<std::string> args = {"upgrade"};
     args.insert(args.end(), targets.begin(), targets.end());
-    const ProcessResult run = Cli(args, 50s);
+    const ProgramRun run = Cli(args, 50s);
     ASSERT_FALSE(run.timedOut) << run.output;
     EXPECT_EQ(run.exitCode, 1) << "some cameras are meant to fail";
 
@@ -259,10 +263,11 @@ TEST_F(CliEndToEnd, SearchListsCamerasWithTheirVersions) {
         {{"address", net + "2"}, {"version", "6.2.1.2"}},
         {{"address", net + "3"}, {"version", "5.3.7.1"}, {"faults", {{"refuse_login", true}}}},
     });
-    CamsimFleet sim(CAMSIM_PATH, folder.Path(), fleet, kScale, {"--discovery-port", "39102"});
-    ASSERT_TRUE(sim.Ready());
-    const ProcessResult run =
-        Cli({"search", "--seconds", "2.5"}, 40s, {{"TOLVANE_DISCOVERY_PORT", "39102"}});
+    CamsimProcess sim(CAMSIM_BINARY,
+                      harness::FleetArgs(folder.Path() / "fleet.json", fleet, kScale));
+    ASSERT_TRUE(sim.WaitReady()) << sim.Errors();
+    const ProgramRun run = Cli({"search", "--seconds", "2.5"}, 40s,
+                               {{"TOLVANE_DISCOVERY_PORT", std::to_string(sim.DiscoveryPort())}});
     ASSERT_FALSE(run.timedOut);
     EXPECT_EQ(run.exitCode, 0);
     std::vector<std::string> rows;

@@ -1,23 +1,23 @@
 // lprctl against the camera simulator: what it prints and the exit code of
 // every kind of failure.
-#include "camsim_process.h"
+#include "camsim_gtest.h"
 
 #include <cstdlib>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-using sdktest::CamsimProcess;
-using sdktest::RunCapturing;
+using harness::CamsimProcess;
 
 namespace {
 
 // Runs lprctl; "18080" in the arguments stands for this process's camera port.
-sdktest::ProgramRun Lprctl(std::vector<std::string> args) {
+harness::ProgramRun Lprctl(std::vector<std::string> args) {
     for (std::string& arg : args) {
-        arg = sdktest::WithCameraPort(arg);
+        arg = harness::WithCameraPort(arg);
     }
-    return RunCapturing(LPRCTL_BINARY, args);
+    args.insert(args.begin(), LPRCTL_BINARY);
+    return harness::RunProgram(args);
 }
 
 int Exit(const std::vector<std::string>& args) {
@@ -27,20 +27,19 @@ int Exit(const std::vector<std::string>& args) {
 TEST(Lprctl, EveryFailureHasItsOwnExitCode) {
     char fleetName[] = "/tmp/lprctl_fleet_XXXXXX";
     close(mkstemp(fleetName));
-    std::ofstream(fleetName) << sdktest::WithCameraPort(
+    std::ofstream(fleetName) << harness::WithCameraPort(
         R"({"defaults":{"port":18080,"version":"5.1.7.2"},"cameras":[
         {"address":"127.61.6.2"},
         {"address":"127.61.6.3","faults":{"flash_fail":true}},
         {"address":"127.61.6.4","faults":{"drop_upload_at_percent":10}}]})");
-    std::string discovery = std::to_string(sdktest::FreeUdpPort());
-    CamsimProcess sim(CAMSIM_BINARY, {"--fleet", fleetName, "--time-scale", "0.01",
-                                      "--discovery-port", discovery});
-    ASSERT_TRUE(sim.Ready());
+    CamsimProcess sim(CAMSIM_BINARY, {"--fleet", fleetName, "--time-scale", "0.01"});
+    ASSERT_TRUE(sim.WaitReady());
     char imageName[] = "/tmp/lprctl_fw_XXXXXX";
     close(mkstemp(imageName));
-    ASSERT_TRUE(sdktest::RunProgram(MKFWIMAGE_BINARY,
-                                    {"image", "--platform", "DM3730", "--version", "5.1.7.3",
-                                     "--payload-size", "3000000", "-o", imageName}));
+    ASSERT_EQ(harness::RunProgram({MKFWIMAGE_BINARY, "image", "--platform", "DM3730", "--version",
+                                   "5.1.7.3", "--payload-size", "3000000", "-o", imageName})
+                  .exitCode,
+              0);
 
     // Arguments.
     EXPECT_EQ(Exit({}), 1);
@@ -74,14 +73,15 @@ TEST(Lprctl, EveryFailureHasItsOwnExitCode) {
     EXPECT_EQ(Exit({"reboot", "127.61.6.3:18080", "--wait"}), 0);
 
     // Search, on this test's own discovery port.
-    setenv("TOLVANE_DISCOVERY_PORT", discovery.c_str(), 1);
+    setenv("TOLVANE_DISCOVERY_PORT", std::to_string(sim.DiscoveryPort()).c_str(), 1);
     auto found = Lprctl({"search", "--seconds", "1"});
     EXPECT_EQ(found.exitCode, 0);
     for (const char* camera : {"127.61.6.2:18080\n", "127.61.6.3:18080\n", "127.61.6.4:18080\n"}) {
-        EXPECT_NE(found.output.find(sdktest::WithCameraPort(camera)), std::string::npos)
+        EXPECT_NE(found.output.find(harness::WithCameraPort(camera)), std::string::npos)
             << found.output;
     }
-    setenv("TOLVANE_DISCOVERY_PORT", std::to_string(sdktest::FreeUdpPort()).c_str(), 1);
+    harness::SilentUdpPort silent;
+    setenv("TOLVANE_DISCOVERY_PORT", std::to_string(silent.Port()).c_str(), 1);
     auto none = Lprctl({"search", "--seconds", "1"});
     unsetenv("TOLVANE_DISCOVERY_PORT");
     // Other cameras on this machine may answer on the default port, never on a fresh one.

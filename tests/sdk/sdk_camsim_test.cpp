@@ -1,7 +1,7 @@
 // The network SDK against the camera simulator on loopback: the whole life
 // of a camera (log-in, upload, flash, restart, new version, shell), the
 // simulator's faults, discovery of a fleet, and six workers at once.
-#include "camsim_process.h"
+#include "camsim_gtest.h"
 #include "sdk/lpr_sdk.h"
 
 #include <atomic>
@@ -15,7 +15,7 @@
 #include <unistd.h>
 
 using namespace std::chrono_literals;
-using sdktest::CamsimProcess;
+using harness::CamsimProcess;
 using Clock = std::chrono::steady_clock;
 
 namespace {
@@ -25,7 +25,7 @@ const LprSdk& Sdk() {
 }
 
 // Written as 18080 in the fleets below; this process's own port in fact.
-const uint16_t kPort = sdktest::ProcessCameraPort();
+const uint16_t kPort = harness::ProcessCameraPort();
 
 // Every test its own loopback range and discovery port, so that tests and
 // other engineers' simulators can run side by side.
@@ -33,10 +33,8 @@ std::vector<std::string> CamsimArgs(const std::string& fleetJson) {
     char name[] = "/tmp/sdk_fleet_XXXXXX";
     int fd = mkstemp(name);
     close(fd);
-    std::ofstream(name) << sdktest::WithCameraPort(fleetJson);
-    return {"--fleet",          name,
-            "--time-scale",     "0.01",
-            "--discovery-port", std::to_string(sdktest::FreeUdpPort())};
+    std::ofstream(name) << harness::WithCameraPort(fleetJson);
+    return {"--fleet", name, "--time-scale", "0.01"};
 }
 
 class Image {
@@ -46,9 +44,9 @@ public:
         int fd = mkstemp(name);
         close(fd);
         path_ = name;
-        ok_ = sdktest::RunProgram(MKFWIMAGE_BINARY,
-                                  {"image", "--platform", platform, "--version", version,
-                                   "--payload-size", std::to_string(payload), "-o", path_});
+        ok_ = harness::RunProgram({MKFWIMAGE_BINARY, "image", "--platform", platform, "--version",
+                                   version, "--payload-size", std::to_string(payload), "-o", path_})
+                  .exitCode == 0;
     }
     ~Image() { unlink(path_.c_str()); }
     const char* Path() const { return path_.c_str(); }
@@ -102,7 +100,7 @@ std::array<int32_t, 4> Version(LprHandle handle) {
 TEST(SdkCamsim, UpgradeRestartAndShellKeepOneHandle) {
     CamsimProcess sim(CAMSIM_BINARY,
                       CamsimArgs(R"([{"address":"127.61.1.2","port":18080,"version":"5.1.7.2"}])"));
-    ASSERT_TRUE(sim.Ready());
+    ASSERT_TRUE(sim.WaitReady());
     Image image("DM3730", "5.1.7.3", 2 << 20);
     Image foreign("DM8127", "5.5.6.3");
     ASSERT_TRUE(image.Ok() && foreign.Ok());
@@ -154,7 +152,7 @@ TEST(SdkCamsim, SimulatedFaultsEndWithTheProtocolsCodes) {
         {"address":"127.61.2.5","version":"6.2.1.2"},
         {"address":"127.61.2.6","version":"5.1.7.2","faults":{"shell_fail":{"./feeddog &":1}}},
         {"address":"127.61.2.7","version":"5.1.7.2","faults":{"no_return_after_restart":true}}]})"));
-    ASSERT_TRUE(sim.Ready());
+    ASSERT_TRUE(sim.WaitReady());
     Image dm3730("DM3730", "5.1.7.3", 4 << 20);
     Image hs3516("HS3516", "6.2.1.3");
     ASSERT_TRUE(dm3730.Ok() && hs3516.Ok());
@@ -197,7 +195,7 @@ TEST(SdkCamsim, SimulatedFaultsEndWithTheProtocolsCodes) {
 TEST(SdkCamsim, SilentSimulatedCameraFailsTheLogInAtItsBound) {
     CamsimProcess sim(CAMSIM_BINARY, CamsimArgs(R"([{"address":"127.61.3.2","port":18080,
         "version":"5.1.7.2","faults":{"stop_answering":true}}])"));
-    ASSERT_TRUE(sim.Ready());
+    ASSERT_TRUE(sim.WaitReady());
     auto start = Clock::now();
     EXPECT_EQ(Sdk().LprOpen("127.61.3.2", kPort, "admin", "ploma"), nullptr);
     EXPECT_GE(Clock::now() - start, 9500ms);
@@ -207,7 +205,7 @@ TEST(SdkCamsim, SilentSimulatedCameraFailsTheLogInAtItsBound) {
 TEST(SdkCamsim, TricklingSimulatedCameraFailsTheLogInAtItsBound) {
     CamsimProcess sim(CAMSIM_BINARY, CamsimArgs(R"([{"address":"127.61.3.3","port":18080,
         "version":"5.1.7.2","faults":{"trickle_ms":60}}])"));
-    ASSERT_TRUE(sim.Ready());
+    ASSERT_TRUE(sim.WaitReady());
     auto start = Clock::now();
     EXPECT_EQ(Sdk().LprOpen("127.61.3.3", kPort, "admin", "ploma"), nullptr);
     EXPECT_LT(Clock::now() - start, 11500ms);
@@ -233,10 +231,9 @@ TEST(SdkCamsim, SearchFindsEveryCameraOfTheFleet) {
         fleet += std::string(i > 2 ? "," : "") + R"({"address":"127.61.4.)" + std::to_string(i) +
                  R"(","port":18080})";
     }
-    auto args = CamsimArgs(fleet + "]}");
-    CamsimProcess sim(CAMSIM_BINARY, args);
-    ASSERT_TRUE(sim.Ready());
-    setenv("TOLVANE_DISCOVERY_PORT", args.back().c_str(), 1);
+    CamsimProcess sim(CAMSIM_BINARY, CamsimArgs(fleet + "]}"));
+    ASSERT_TRUE(sim.WaitReady());
+    setenv("TOLVANE_DISCOVERY_PORT", std::to_string(sim.DiscoveryPort()).c_str(), 1);
     Found found;
     ASSERT_EQ(Sdk().LprStartFindDevice(OnFound, &found), 0);
     auto deadline = Clock::now() + 3s;
@@ -262,7 +259,7 @@ TEST(SdkCamsim, SixWorkersUpgradeSixCamerasAtOnce) {
                  "\"" + (i % 2 == 1 ? R"(,"faults":{"flash_fail":true})" : "") + "}";
     }
     CamsimProcess sim(CAMSIM_BINARY, CamsimArgs(fleet + "]}"));
-    ASSERT_TRUE(sim.Ready());
+    ASSERT_TRUE(sim.WaitReady());
     Image image("DM3730", "5.1.7.3", 2 << 20);
     ASSERT_TRUE(image.Ok());
     std::atomic<int> succeeded{0};

@@ -1,6 +1,6 @@
 // camsim as a process, driven over HTTP with libcurl: the upgrade round trip,
 // upload refusals, the self-restarting platform and authentication.
-#include "camsim_process.h"
+#include "camsim_gtest.h"
 #include "http_client.h"
 #include "test_images.h"
 
@@ -9,16 +9,15 @@
 #include <thread>
 
 namespace camsim_test {
+
+using harness::CamsimProcess;
+using harness::WriteTempFile;
 namespace {
 
 using nlohmann::json;
 using namespace std::chrono_literals;
 
 constexpr int kPort = 8080;
-
-json bodyOf(const HttpResult& r) {
-    return json::parse(r.body, nullptr, false);
-}
 
 // Polls the upload state until it leaves "flashing" (or the camera goes away).
 json waitFlashEnd(const std::string& address, std::chrono::milliseconds timeout) {
@@ -40,7 +39,7 @@ json waitFlashEnd(const std::string& address, std::chrono::milliseconds timeout)
 
 std::vector<std::string> answeredRequests(const CamsimProcess& sim, const std::string& camera) {
     std::vector<std::string> seen;
-    for (const auto& e : sim.events()) {
+    for (const auto& e : sim.Events()) {
         if (e["camera"] == camera && e["outcome"].get<std::string>().rfind("401", 0) != 0) {
             seen.push_back(e["request"].get<std::string>() + " " + e["outcome"].get<std::string>());
         }
@@ -50,10 +49,10 @@ std::vector<std::string> answeredRequests(const CamsimProcess& sim, const std::s
 
 TEST(CamsimControl, UpgradeRoundTripReportsTheNewVersionOnlyAfterTheRestart) {
     const std::string cam = "127.77.1.2";
-    CamsimProcess sim({"--count", "1", "--base", cam, "--port", std::to_string(kPort), "--version",
-                       "5.0.6.3", "--restart-ms", "3000", "--flash-ms", "2000", "--time-scale",
-                       "0.1", "--discovery-port", "39401"});
-    ASSERT_TRUE(sim.waitReady()) << sim.errors();
+    CamsimProcess sim(CAMSIM_BINARY, {"--count", "1", "--base", cam, "--port",
+                                      std::to_string(kPort), "--version", "5.0.6.3", "--restart-ms",
+                                      "3000", "--flash-ms", "2000", "--time-scale", "0.1"});
+    ASSERT_TRUE(sim.WaitReady()) << sim.Errors();
 
     HttpResult device = get(cam, kPort, "/api/v1/device");
     ASSERT_EQ(device.status, 200) << device.body;
@@ -96,9 +95,9 @@ TEST(CamsimControl, UpgradeRoundTripReportsTheNewVersionOnlyAfterTheRestart) {
     HttpResult during = get(cam, kPort, "/api/v1/device");
     EXPECT_EQ(during.curlCode, 7) << "connection must be refused while restarting";
 
-    json up = sim.waitEvent(cam, "restart", "up", 5s);
+    json up = sim.WaitEvent(cam, "restart", "up", 5s);
     ASSERT_FALSE(up.is_null());
-    json down = sim.waitEvent(cam, "restart", "down", 0ms);
+    json down = sim.WaitEvent(cam, "restart", "down", 0ms);
     // Down for the restart time: 3000 ms of camera time, 300 ms real.
     EXPECT_GE(up["t_ms"].get<int>() - down["t_ms"].get<int>(), 295);
     EXPECT_GE(up["t_sim_ms"].get<int>() - down["t_sim_ms"].get<int>(), 2950);
@@ -139,14 +138,14 @@ TEST(CamsimControl, UpgradeRoundTripReportsTheNewVersionOnlyAfterTheRestart) {
                                              "POST /api/v1/firmware receiving",
                                              "POST /api/v1/firmware 400 error 7"};
     EXPECT_EQ(tail, expectedTail);
-    EXPECT_EQ(sim.stop(), 0);
+    EXPECT_EQ(sim.Stop(), 0);
 }
 
 TEST(CamsimControl, RefusedUploadsLeaveTheStateFailedWithTheirCode) {
     const std::string cam = "127.77.2.2";
-    CamsimProcess sim({"--count", "1", "--base", cam, "--port", std::to_string(kPort), "--version",
-                       "5.5.6.1", "--discovery-port", "39402"});
-    ASSERT_TRUE(sim.waitReady()) << sim.errors();
+    CamsimProcess sim(CAMSIM_BINARY, {"--count", "1", "--base", cam, "--port",
+                                      std::to_string(kPort), "--version", "5.5.6.1"});
+    ASSERT_TRUE(sim.WaitReady()) << sim.Errors();
 
     auto expectRefusal = [&](const std::vector<unsigned char>& body, const std::string& sha,
                              int code, const char* what) {
@@ -173,28 +172,28 @@ TEST(CamsimControl, RefusedUploadsLeaveTheStateFailedWithTheirCode) {
 
 TEST(CamsimControl, Hs3516RestartsByItselfWhenFlashingEnds) {
     const std::string cam = "127.77.3.2";
-    CamsimProcess sim({"--count", "1", "--base", cam, "--port", std::to_string(kPort), "--version",
-                       "6.2.1.2", "--restart-ms", "5000", "--flash-ms", "3000", "--time-scale",
-                       "0.1", "--discovery-port", "39403"});
-    ASSERT_TRUE(sim.waitReady()) << sim.errors();
+    CamsimProcess sim(CAMSIM_BINARY, {"--count", "1", "--base", cam, "--port",
+                                      std::to_string(kPort), "--version", "6.2.1.2", "--restart-ms",
+                                      "5000", "--flash-ms", "3000", "--time-scale", "0.1"});
+    ASSERT_TRUE(sim.WaitReady()) << sim.Errors();
     TestImage image = makeImage("HS3516", {6, 2, 1, 9});
     ASSERT_EQ(uploadImage(cam, kPort, image.bytes, image.sha256).status, 202);
 
     // Polling sees "flashing" and then loses the camera: never "done".
     json end = waitFlashEnd(cam, 5s);
     EXPECT_TRUE(end.is_null()) << end.dump();
-    ASSERT_FALSE(sim.waitEvent(cam, "restart", "up", 5s).is_null());
-    EXPECT_FALSE(sim.waitEvent(cam, "restart", "down", 0ms)["detail"] != "flashing ended");
+    ASSERT_FALSE(sim.WaitEvent(cam, "restart", "up", 5s).is_null());
+    EXPECT_FALSE(sim.WaitEvent(cam, "restart", "down", 0ms)["detail"] != "flashing ended");
     EXPECT_EQ(bodyOf(get(cam, kPort, "/api/v1/device"))["version"], json({6, 2, 1, 9}));
 }
 
 TEST(CamsimControl, OnlyRightDigestCredentialsGetIn) {
     const std::string cam = "127.77.4.2";
-    auto fleet = writeTempFile("auth.json", R"({"defaults":{"port":8080},"cameras":[
+    auto fleet = WriteTempFile("auth.json", R"({"defaults":{"port":8080},"cameras":[
         {"address":"127.77.4.2","version":"5.1.7.1","user":"root","password":"s3cret"},
         {"address":"127.77.4.3","version":"5.1.7.1","faults":{"refuse_login":true}}]})");
-    CamsimProcess sim({"--fleet", fleet.string(), "--discovery-port", "39404"});
-    ASSERT_TRUE(sim.waitReady()) << sim.errors();
+    CamsimProcess sim(CAMSIM_BINARY, {"--fleet", fleet.string()});
+    ASSERT_TRUE(sim.WaitReady()) << sim.Errors();
 
     HttpCall call;
     call.url = urlOf(cam, kPort, "/api/v1/device");
@@ -211,7 +210,7 @@ TEST(CamsimControl, OnlyRightDigestCredentialsGetIn) {
 
     EXPECT_EQ(get("127.77.4.3", kPort, "/api/v1/device").status, 401);
     EXPECT_FALSE(
-        sim.waitEvent("127.77.4.3", "GET /api/v1/device", "401 wrong credentials", 0ms).is_null());
+        sim.WaitEvent("127.77.4.3", "GET /api/v1/device", "401 wrong credentials", 0ms).is_null());
 
     call.digest = true;
     call.url = urlOf(cam, kPort, "/api/v1/nothing");

@@ -1,6 +1,6 @@
 // Faults a simulated camera can be told to show, one camera per fault, all in
 // one camsim process.
-#include "camsim_process.h"
+#include "camsim_gtest.h"
 #include "http_client.h"
 #include "test_images.h"
 
@@ -9,16 +9,15 @@
 #include <thread>
 
 namespace camsim_test {
+
+using harness::CamsimProcess;
+using harness::WriteTempFile;
 namespace {
 
 using nlohmann::json;
 using namespace std::chrono_literals;
 
 constexpr int kPort = 8080;
-
-json bodyOf(const HttpResult& r) {
-    return json::parse(r.body, nullptr, false);
-}
 
 // Each test gets its own camsim with one camera at 127.77.<block>.2 (and a
 // discovery port of its own), so tests can run in parallel.
@@ -35,15 +34,15 @@ struct OneCamera {
 std::unique_ptr<OneCamera> startCamera(int block, const std::string& extraFields) {
     auto one = std::make_unique<OneCamera>();
     one->address = "127.77." + std::to_string(block) + ".2";
-    one->fleet = writeTempFile(
+    one->fleet = WriteTempFile(
         "fleet" + std::to_string(block) + ".json",
         R"([{"address":")" + one->address +
             R"(","port":8080,"version":"5.1.7.1","restart_ms":2000,"flash_ms":1000,)" +
             extraFields + "}]");
     one->sim = std::make_unique<CamsimProcess>(
-        std::vector<std::string>{"--fleet", one->fleet.string(), "--time-scale", "0.1",
-                                 "--discovery-port", std::to_string(39400 + block)});
-    EXPECT_TRUE(one->sim->waitReady()) << one->sim->errors();
+        CAMSIM_BINARY,
+        std::vector<std::string>{"--fleet", one->fleet.string(), "--time-scale", "0.1"});
+    EXPECT_TRUE(one->sim->WaitReady()) << one->sim->Errors();
     return one;
 }
 
@@ -67,9 +66,9 @@ TEST(CamsimFaults, VersionReadsFailAfterTheConnectionCheckFollowingAFlash) {
     }
     TestImage image = makeImage("DM3730", {5, 1, 7, 9});
     ASSERT_EQ(uploadImage(cam, kPort, image.bytes, image.sha256).status, 202);
-    ASSERT_FALSE(one->sim->waitEvent(cam, "flash", "done", 3s).is_null());
+    ASSERT_FALSE(one->sim->WaitEvent(cam, "flash", "done", 3s).is_null());
     ASSERT_EQ(postJson(cam, kPort, "/api/v1/reboot", "").status, 202);
-    ASSERT_FALSE(one->sim->waitEvent(cam, "restart", "up", 3s).is_null());
+    ASSERT_FALSE(one->sim->WaitEvent(cam, "restart", "up", 3s).is_null());
 
     HttpResult check = get(cam, kPort, "/api/v1/device");
     EXPECT_EQ(check.status, 200);
@@ -110,7 +109,7 @@ TEST(CamsimFaults, FlashFailureEndsInErrorEightWithoutARestart) {
     const std::string cam = one->address;
     TestImage image = makeImage("DM3730", {5, 1, 7, 9});
     ASSERT_EQ(uploadImage(cam, kPort, image.bytes, image.sha256).status, 202);
-    ASSERT_FALSE(one->sim->waitEvent(cam, "flash", "failed", 3s).is_null());
+    ASSERT_FALSE(one->sim->WaitEvent(cam, "flash", "failed", 3s).is_null());
     EXPECT_EQ(bodyOf(get(cam, kPort, "/api/v1/firmware")),
               json({{"state", "failed"}, {"error", 8}, {"progress", 0}}));
     EXPECT_EQ(bodyOf(get(cam, kPort, "/api/v1/device"))["version"], json({5, 1, 7, 1}));
@@ -123,8 +122,8 @@ TEST(CamsimFaults, ACameraThatNeverReturnsStaysRefused) {
     // Three restart times (3 x 200 ms) later it is still down.
     std::this_thread::sleep_for(600ms);
     EXPECT_EQ(get(cam, kPort, "/api/v1/device").curlCode, 7);
-    EXPECT_FALSE(one->sim->waitEvent(cam, "restart", "down for good", 0ms).is_null());
-    EXPECT_TRUE(one->sim->waitEvent(cam, "restart", "up", 0ms).is_null());
+    EXPECT_FALSE(one->sim->WaitEvent(cam, "restart", "down for good", 0ms).is_null());
+    EXPECT_TRUE(one->sim->WaitEvent(cam, "restart", "up", 0ms).is_null());
 }
 
 TEST(CamsimFaults, ADroppedUploadLosesTheConnectionAndFailsWithErrorFive) {
@@ -133,7 +132,7 @@ TEST(CamsimFaults, ADroppedUploadLosesTheConnectionAndFailsWithErrorFive) {
     TestImage image = makeImage("DM3730", {5, 1, 7, 9}, 2 * 1024 * 1024);
     HttpResult r = uploadImage(cam, kPort, image.bytes, image.sha256);
     EXPECT_FALSE(r.ok() && r.status != 0) << "status " << r.status << " " << r.body;
-    json lost = one->sim->waitEvent(cam, "POST /api/v1/firmware", "upload lost", 3s);
+    json lost = one->sim->WaitEvent(cam, "POST /api/v1/firmware", "upload lost", 3s);
     ASSERT_FALSE(lost.is_null());
     EXPECT_EQ(lost["detail"], std::to_string(image.bytes.size() / 2) + " of " +
                                   std::to_string(image.bytes.size()) + " bytes");
@@ -150,7 +149,7 @@ TEST(CamsimFaults, ASilentCameraAcceptsButNeverAnswers) {
     EXPECT_EQ(r.curlCode, 28) << "timeout expected, got status " << r.status;
     EXPECT_GE(std::chrono::steady_clock::now() - start, 650ms);
 
-    EXPECT_FALSE(one->sim->waitEvent(one->address, "connect", "no answer", 0ms).is_null());
+    EXPECT_FALSE(one->sim->WaitEvent(one->address, "connect", "no answer", 0ms).is_null());
 }
 
 TEST(CamsimFaults, ACameraCanGoSilentAfterSomeRequests) {

@@ -1,6 +1,6 @@
 // camsim as a whole program: discovery, start-up errors, signals, and memory
 // held during a large upload.
-#include "camsim_process.h"
+#include "camsim_gtest.h"
 #include "http_client.h"
 #include "test_images.h"
 
@@ -18,6 +18,9 @@
 #include <unistd.h>
 
 namespace camsim_test {
+
+using harness::CamsimProcess;
+using harness::WriteTempFile;
 namespace {
 
 using nlohmann::json;
@@ -72,14 +75,14 @@ std::string probe(const std::string& nonce) {
 }
 
 TEST(CamsimProcess, AnswersProbesFromEachCamerasOwnAddress) {
-    const int discovery = 39420;
-    auto fleet = writeTempFile("discovery.json", R"([
+    auto fleet = WriteTempFile("discovery.json", R"([
         {"address":"127.77.20.2","port":8081,"version":"5.0.6.3","model":"M-1","serial":"S-1"},
         {"address":"127.77.20.3","port":8082,"version":"6.2.1.2","restart_ms":5000},
         {"address":"127.77.20.4","port":8083,"version":"5.5.6.1","faults":{"fourth_zero":true}}])");
-    CamsimProcess sim({"--fleet", fleet.string(), "--discovery-port", std::to_string(discovery),
-                       "--time-scale", "0.2"});
-    ASSERT_TRUE(sim.waitReady()) << sim.errors();
+    CamsimProcess sim(CAMSIM_BINARY, {"--fleet", fleet.string(), "--time-scale", "0.2"});
+    ASSERT_TRUE(sim.WaitReady()) << sim.Errors();
+    const int discovery = sim.DiscoveryPort();
+    ASSERT_NE(discovery, 0) << sim.ReadyText();
     Prober prober;
 
     // Malformed probes go unanswered.
@@ -96,9 +99,7 @@ TEST(CamsimProcess, AnswersProbesFromEachCamerasOwnAddress) {
 
     prober.send(probe("00112233445566ff"), "127.255.255.255", discovery);
     std::map<std::string, json> hellos;
-    // Other simulators on this port (parallel tests) may answer too: only
-    // this test's addresses count.
-    for (auto& [from, hello] : prober.collect(400ms)) {
+    for (auto& [from, hello] : prober.collect(1s)) {
         if (from.rfind("127.77.20.", 0) == 0) {
             EXPECT_TRUE(hellos.emplace(from, hello).second) << "two hellos from " << from;
         }
@@ -116,7 +117,7 @@ TEST(CamsimProcess, AnswersProbesFromEachCamerasOwnAddress) {
 
     // A probe sent straight to one camera is answered by that camera alone.
     prober.send(probe("aaaaaaaaaaaaaaaa"), "127.77.20.3", discovery);
-    auto direct = prober.collect(300ms);
+    auto direct = prober.collect(1s);
     ASSERT_EQ(direct.size(), 1u) << "only the addressed camera answers";
     EXPECT_EQ(direct[0].first, "127.77.20.3");
     EXPECT_EQ(direct[0].second["nonce"], "aaaaaaaaaaaaaaaa");
@@ -136,24 +137,22 @@ TEST(CamsimProcess, AnswersProbesFromEachCamerasOwnAddress) {
 
 TEST(CamsimProcess, StartUpProblemsAreReportedWithAnExitCode) {
     auto bad =
-        writeTempFile("bad.json", R"([{"address":"127.77.21.2","faults":{"flash_fial":true}}])");
-    CamsimProcess badFleet({"--fleet", bad.string(), "--discovery-port", "39421"});
-    EXPECT_EQ(badFleet.waitExit(10s), 2);
-    EXPECT_NE(badFleet.errors().find("camera 1: faults: unknown field \"flash_fial\""),
+        WriteTempFile("bad.json", R"([{"address":"127.77.21.2","faults":{"flash_fial":true}}])");
+    CamsimProcess badFleet(CAMSIM_BINARY, {"--fleet", bad.string()});
+    EXPECT_EQ(badFleet.WaitExit(10s), 2);
+    EXPECT_NE(badFleet.Errors().find("camera 1: faults: unknown field \"flash_fial\""),
               std::string::npos)
-        << badFleet.errors();
+        << badFleet.Errors();
 
-    CamsimProcess none({"--discovery-port", "39421"});
-    EXPECT_EQ(none.waitExit(10s), 2);
-    EXPECT_NE(none.errors().find("no cameras"), std::string::npos);
+    CamsimProcess none(CAMSIM_BINARY, {});
+    EXPECT_EQ(none.WaitExit(10s), 2);
+    EXPECT_NE(none.Errors().find("no cameras"), std::string::npos);
 
-    CamsimProcess first(
-        {"--count", "2", "--base", "127.77.21.2", "--port", "8080", "--discovery-port", "39421"});
-    ASSERT_TRUE(first.waitReady()) << first.errors();
-    CamsimProcess clash(
-        {"--count", "1", "--base", "127.77.21.3", "--port", "8080", "--discovery-port", "39421"});
-    EXPECT_EQ(clash.waitExit(10s), 1);
-    EXPECT_NE(clash.errors().find("127.77.21.3:8080"), std::string::npos) << clash.errors();
+    CamsimProcess first(CAMSIM_BINARY, {"--count", "2", "--base", "127.77.21.2", "--port", "8080"});
+    ASSERT_TRUE(first.WaitReady()) << first.Errors();
+    CamsimProcess clash(CAMSIM_BINARY, {"--count", "1", "--base", "127.77.21.3", "--port", "8080"});
+    EXPECT_EQ(clash.WaitExit(10s), 1);
+    EXPECT_NE(clash.Errors().find("127.77.21.3:8080"), std::string::npos) << clash.Errors();
     // The first one is unharmed.
     EXPECT_EQ(get("127.77.21.3", 8080, "/api/v1/device").status, 200);
     std::remove(bad.c_str());
@@ -161,9 +160,9 @@ TEST(CamsimProcess, StartUpProblemsAreReportedWithAnExitCode) {
 
 TEST(CamsimProcess, StopsCleanlyOnSigintAndSigtermEvenWithOpenConnections) {
     for (int sig : {SIGINT, SIGTERM}) {
-        CamsimProcess sim({"--count", "3", "--base", "127.77.22.2", "--port", "8080",
-                           "--discovery-port", "39422", "--stop-answering"});
-        ASSERT_TRUE(sim.waitReady()) << sim.errors();
+        CamsimProcess sim(CAMSIM_BINARY, {"--count", "3", "--base", "127.77.22.2", "--port", "8080",
+                                          "--stop-answering"});
+        ASSERT_TRUE(sim.WaitReady()) << sim.Errors();
         // A request hanging on a silent camera while the signal comes.
         std::thread hanging([] {
             HttpCall call;
@@ -173,12 +172,12 @@ TEST(CamsimProcess, StopsCleanlyOnSigintAndSigtermEvenWithOpenConnections) {
         });
         std::this_thread::sleep_for(200ms);
         auto start = std::chrono::steady_clock::now();
-        ::kill(sim.pid(), sig);
-        EXPECT_EQ(sim.waitExit(5s), 0) << "signal " << sig;
+        ::kill(sim.Pid(), sig);
+        EXPECT_EQ(sim.WaitExit(5s), 0) << "signal " << sig;
         EXPECT_LT(std::chrono::steady_clock::now() - start, 2s);
         hanging.join();
-        EXPECT_NE(sim.output().find("ready 3 cameras"), std::string::npos);
-        EXPECT_NE(sim.output().find("camsim: stopped"), std::string::npos);
+        EXPECT_NE(sim.Output().find("ready 3 cameras"), std::string::npos);
+        EXPECT_NE(sim.Output().find("camsim: stopped"), std::string::npos);
     }
 }
 
@@ -194,12 +193,12 @@ long residentKib(pid_t pid) {
 }
 
 TEST(CamsimProcess, ALargeUploadIsCheckedWithoutBeingHeldInMemory) {
-    CamsimProcess sim({"--count", "1", "--base", "127.77.23.2", "--port", "8080", "--version",
-                       "5.1.7.1", "--discovery-port", "39423"});
-    ASSERT_TRUE(sim.waitReady()) << sim.errors();
+    CamsimProcess sim(CAMSIM_BINARY, {"--count", "1", "--base", "127.77.23.2", "--port", "8080",
+                                      "--version", "5.1.7.1"});
+    ASSERT_TRUE(sim.WaitReady()) << sim.Errors();
     // Prime the connection path once, then measure.
     ASSERT_EQ(get("127.77.23.2", 8080, "/api/v1/device").status, 200);
-    const long before = residentKib(sim.pid());
+    const long before = residentKib(sim.Pid());
 
     // A 96 MiB image streamed from a generator: payload hash first, then the
     // whole-body hash, then the upload itself.
@@ -250,7 +249,7 @@ TEST(CamsimProcess, ALargeUploadIsCheckedWithoutBeingHeldInMemory) {
     };
     HttpResult r = perform(call);
     EXPECT_EQ(r.status, 202) << r.curlCode << " " << r.body;
-    [[maybe_unused]] const long after = residentKib(sim.pid());
+    [[maybe_unused]] const long after = residentKib(sim.Pid());
     ASSERT_GT(before, 0);
 #if !defined(CAMSIM_TEST_SANITIZED)
     EXPECT_LT(after - before, 16 * 1024) << "resident before " << before << " KiB, after " << after;
@@ -272,14 +271,16 @@ TEST(CamsimProcess, DiscoveryPortAndTimeScaleComeFromTheEnvironmentUnlessGiven) 
     ::setenv("TOLVANE_DISCOVERY_PORT", "39427", 1);
     ::setenv("TOLVANE_TIME_SCALE", "0.01", 1);
     CamsimProcess sim(
-        {"--count", "1", "--base", "127.77.27.2", "--port", "8080", "--restart-ms", "20000"});
+        CAMSIM_BINARY,
+        {"--count", "1", "--base", "127.77.27.2", "--port", "8080", "--restart-ms", "20000"},
+        harness::Discovery::AsGiven);
     ::unsetenv("TOLVANE_DISCOVERY_PORT");
     ::unsetenv("TOLVANE_TIME_SCALE");
-    ASSERT_TRUE(sim.waitReady()) << sim.errors();
-    EXPECT_NE(sim.output().find("discovery port 39427"), std::string::npos) << sim.output();
+    ASSERT_TRUE(sim.WaitReady()) << sim.Errors();
+    EXPECT_NE(sim.Output().find("discovery port 39427"), std::string::npos) << sim.Output();
     // 20 s of camera time at 0.01 is 200 ms.
     ASSERT_EQ(postJson("127.77.27.2", 8080, "/api/v1/reboot", "").status, 202);
-    EXPECT_FALSE(sim.waitEvent("127.77.27.2", "restart", "up", 3s).is_null());
+    EXPECT_FALSE(sim.WaitEvent("127.77.27.2", "restart", "up", 3s).is_null());
 }
 
 TEST(Mkfwimage, WritesCheckedImagesAndRefusesBadArguments) {

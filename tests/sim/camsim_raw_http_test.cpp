@@ -1,6 +1,6 @@
 // camsim spoken to over raw TCP, for what a well-behaved HTTP library never
 // sends: bodies pushed after an early answer, broken heads, pipelining.
-#include "camsim_process.h"
+#include "camsim_gtest.h"
 
 #include <arpa/inet.h>
 #include <gtest/gtest.h>
@@ -10,6 +10,9 @@
 #include <unistd.h>
 
 namespace camsim_test {
+
+using harness::CamsimProcess;
+using harness::WriteTempFile;
 namespace {
 
 using namespace std::chrono_literals;
@@ -67,9 +70,8 @@ private:
 
 TEST(CamsimRawHttp, AnEarlyAnswerSurvivesAClientThatKeepsSendingItsBody) {
     const std::string cam = "127.77.24.2";
-    CamsimProcess sim(
-        {"--count", "1", "--base", cam, "--port", "8080", "--discovery-port", "39424"});
-    ASSERT_TRUE(sim.waitReady()) << sim.errors();
+    CamsimProcess sim(CAMSIM_BINARY, {"--count", "1", "--base", cam, "--port", "8080"});
+    ASSERT_TRUE(sim.WaitReady()) << sim.Errors();
 
     // No credentials, a 3 MiB body, and a pause longer than the camera's
     // short drain time in the middle of it.
@@ -89,9 +91,8 @@ TEST(CamsimRawHttp, AnEarlyAnswerSurvivesAClientThatKeepsSendingItsBody) {
 
 TEST(CamsimRawHttp, ExpectContinueGetsTheFinalAnswerWithoutSendingTheBody) {
     const std::string cam = "127.77.25.2";
-    CamsimProcess sim(
-        {"--count", "1", "--base", cam, "--port", "8080", "--discovery-port", "39425"});
-    ASSERT_TRUE(sim.waitReady()) << sim.errors();
+    CamsimProcess sim(CAMSIM_BINARY, {"--count", "1", "--base", cam, "--port", "8080"});
+    ASSERT_TRUE(sim.WaitReady()) << sim.Errors();
     RawConnection c(cam, 8080);
     ASSERT_TRUE(c.send("POST /api/v1/firmware HTTP/1.1\r\nHost: cam\r\nExpect: 100-continue\r\n"
                        "Content-Length: 500000000\r\n\r\n"));
@@ -105,9 +106,8 @@ TEST(CamsimRawHttp, ExpectContinueGetsTheFinalAnswerWithoutSendingTheBody) {
 
 TEST(CamsimRawHttp, BrokenHeadsAreAnsweredAndPipelinedRequestsServedInOrder) {
     const std::string cam = "127.77.26.2";
-    CamsimProcess sim(
-        {"--count", "1", "--base", cam, "--port", "8080", "--discovery-port", "39426"});
-    ASSERT_TRUE(sim.waitReady()) << sim.errors();
+    CamsimProcess sim(CAMSIM_BINARY, {"--count", "1", "--base", cam, "--port", "8080"});
+    ASSERT_TRUE(sim.WaitReady()) << sim.Errors();
     struct Case {
         std::string head;
         std::string status;
@@ -135,7 +135,7 @@ TEST(CamsimRawHttp, BrokenHeadsAreAnsweredAndPipelinedRequestsServedInOrder) {
     auto second = answers.find("HTTP/1.1 401", first + 1);
     EXPECT_NE(first, std::string::npos);
     EXPECT_NE(second, std::string::npos) << answers;
-    auto events = sim.events();
+    auto events = sim.Events();
     std::vector<std::string> requests;
     for (const auto& e : events) {
         if (e["outcome"] == "401 challenge") {

@@ -3,6 +3,7 @@
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <nlohmann/json.hpp>
 #include <string>
 #include <vector>
 
@@ -14,6 +15,11 @@ struct HttpResult {
     std::string body;
     bool ok() const { return curlCode == 0; }
 };
+
+// The answer's body as JSON (discarded when it is not JSON).
+inline nlohmann::json bodyOf(const HttpResult& r) {
+    return nlohmann::json::parse(r.body, nullptr, false);
+}
 
 struct HttpCall {
     std::string method = "GET";
