@@ -51,11 +51,28 @@ void CameraConnection::restartNowIfAsked() {
 }
 
 void CameraConnection::armDeadline(Clock::duration timeout) {
-    deadline_.expires_after(timeout);
+    // Moving the timer on every read costs more than a fast read itself, so a
+    // later deadline only moves deadlineAt_; a timer that fires before it is
+    // sent on. The connection is still cut off exactly when deadlineAt_ passes.
+    deadlineAt_ = Clock::now() + timeout;
+    if (deadlineWaiting_ && deadline_.expiry() <= deadlineAt_) {
+        return;
+    }
+    waitForDeadline(deadlineAt_);
+}
+
+void CameraConnection::waitForDeadline(Clock::time_point when) {
+    deadlineWaiting_ = true;
+    deadline_.expires_at(when);
     deadline_.async_wait([self = shared_from_this()](std::error_code ec) {
-        // A re-armed timer may already have queued its old expiry: only a
-        // deadline that has really passed ends the connection.
-        if (ec || self->closed_ || self->deadline_.expiry() > Clock::now()) {
+        // A wait cancelled because the timer was set earlier has a successor
+        // already; one cancelled by finish() has nothing left to do.
+        if (ec || self->closed_) {
+            return;
+        }
+        self->deadlineWaiting_ = false;
+        if (Clock::now() < self->deadlineAt_) {
+            self->waitForDeadline(self->deadlineAt_);
             return;
         }
         if (self->upload_) {
@@ -271,9 +288,24 @@ void CameraConnection::startUpload() {
     }
 }
 
-void CameraConnection::uploadChunk(const unsigned char* data, std::size_t size) {
-    upload_->feed(data, size);
-    continueUpload();
+void CameraConnection::readUpload(std::size_t maxBytes) {
+    armDeadline(kIoTimeout);
+    // The body is read straight into the check's buffers: no copy, and reads
+    // far larger than the connection's own buffer.
+    auto [data, capacity] = upload_->writable();
+    maxBytes = std::clamp<std::size_t>(maxBytes, 1, capacity);
+    socket_.async_read_some(asio::buffer(data, maxBytes),
+                            [self = shared_from_this()](std::error_code ec, std::size_t n) {
+                                if (self->closed_) {
+                                    return;
+                                }
+                                if (ec) {
+                                    self->finish();
+                                    return;
+                                }
+                                self->upload_->commit(n);
+                                self->continueUpload();
+                            });
 }
 
 void CameraConnection::continueUpload() {
@@ -298,13 +330,13 @@ void CameraConnection::continueUpload() {
     if (!pending_.empty()) {
         std::size_t take =
             static_cast<std::size_t>(std::min<std::uint64_t>(limit, pending_.size()));
-        std::string bytes = pending_.substr(0, take);
+        upload_->feed(reinterpret_cast<const unsigned char*>(pending_.data()), take);
         pending_.erase(0, take);
-        uploadChunk(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
+        continueUpload();
         return;
     }
     const double rate = camera_.uploadBytesPerSecond();
-    std::size_t chunk = buffer_.size();
+    std::size_t chunk = UploadCheck::kBufferSize;
     if (rate > 0) {
         // Take the body in slices of about 50 ms worth so the pace is even.
         chunk = std::clamp<std::size_t>(static_cast<std::size_t>(rate / 20), 1, buffer_.size());
@@ -318,16 +350,12 @@ void CameraConnection::continueUpload() {
                 if (ec || self->closed_) {
                     return;
                 }
-                self->readSome(static_cast<std::size_t>(std::min<std::uint64_t>(limit, chunk)),
-                               kIoTimeout, [self](const unsigned char* data, std::size_t n) {
-                                   self->uploadChunk(data, n);
-                               });
+                self->readUpload(static_cast<std::size_t>(std::min<std::uint64_t>(limit, chunk)));
             });
             return;
         }
     }
-    readSome(static_cast<std::size_t>(std::min<std::uint64_t>(limit, chunk)), kIoTimeout,
-             [this](const unsigned char* data, std::size_t n) { uploadChunk(data, n); });
+    readUpload(static_cast<std::size_t>(std::min<std::uint64_t>(limit, chunk)));
 }
 
 void CameraConnection::respond(HttpResponse response, std::function<void()> afterWrite) {

@@ -40,6 +40,7 @@ private:
 
     void readSome(std::size_t maxBytes, Clock::duration timeout, DataHandler onData);
     void armDeadline(Clock::duration timeout);
+    void waitForDeadline(Clock::time_point when);
 
     void readHead();
     void feedHead(const char* data, std::size_t size);
@@ -50,7 +51,7 @@ private:
 
     void startUpload();
     void continueUpload();
-    void uploadChunk(const unsigned char* data, std::size_t size);
+    void readUpload(std::size_t maxBytes);
 
     void respond(HttpResponse response, std::function<void()> afterWrite = nullptr);
     void respondSkippingBody(HttpResponse response);
@@ -66,6 +67,8 @@ private:
     SimCamera& camera_;
     asio::ip::tcp::socket socket_;
     asio::steady_timer deadline_;
+    Clock::time_point deadlineAt_{}; // the timer may be set earlier and sent on
+    bool deadlineWaiting_ = false;
     asio::steady_timer pace_;
     std::vector<unsigned char> buffer_;
     std::string pending_; // bytes read but not consumed yet

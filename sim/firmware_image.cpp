@@ -110,18 +110,42 @@ std::optional<ImageHeader> decodeImageHeader(const unsigned char* bytes, std::st
     return header;
 }
 
-void UploadCheck::feed(const unsigned char* data, std::size_t size) {
+UploadCheck::UploadCheck() : payload_(HashKind::Sha256, kBufferSize, kBufferCount) {}
+
+std::pair<unsigned char*, std::size_t> UploadCheck::writable() {
+    if (current_ == nullptr) {
+        current_ = payload_.acquire();
+    }
+    return {current_, payload_.bufferSize()};
+}
+
+void UploadCheck::commit(std::size_t size) {
+    unsigned char* data = current_;
+    if (data == nullptr) {
+        return;
+    }
+    current_ = nullptr;
     whole_.update(data, size);
+    std::size_t headerPart = 0;
     if (received_ < kImageHeaderSize) {
-        std::size_t take =
+        headerPart =
             std::min<std::size_t>(size, kImageHeaderSize - static_cast<std::size_t>(received_));
-        std::memcpy(header_.data() + received_, data, take);
+        std::memcpy(header_.data() + received_, data, headerPart);
+    }
+    // An empty remainder still goes back, which returns the buffer to the pool.
+    payload_.submit(data, headerPart, size - headerPart);
+    received_ += size;
+}
+
+void UploadCheck::feed(const unsigned char* data, std::size_t size) {
+    while (size > 0) {
+        auto [buffer, capacity] = writable();
+        const std::size_t take = std::min(size, capacity);
+        std::memcpy(buffer, data, take);
+        commit(take);
         data += take;
         size -= take;
-        received_ += take;
     }
-    payload_.update(data, size);
-    received_ += size;
 }
 
 UploadVerdict UploadCheck::finish(std::uint64_t declaredLength, const std::string& declaredSha256,

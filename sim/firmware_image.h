@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <utility>
 
 namespace camsim {
 
@@ -43,10 +44,22 @@ struct UploadVerdict {
 
 // Checks an upload as it streams in: the whole body goes to one hash, the
 // header is kept aside and the payload goes to a second hash, so memory stays
-// bounded whatever the image size.
+// bounded whatever the image size. The payload hash runs on a thread of its
+// own while the caller goes on taking the body; the caller's thread keeps the
+// whole-body hash.
 class UploadCheck {
 public:
+    static constexpr std::size_t kBufferSize = 1024 * 1024;
+    static constexpr std::size_t kBufferCount = 4;
+
+    UploadCheck();
+
     void feed(const unsigned char* data, std::size_t size);
+    // Where the next bytes of the body go, so a socket can read straight into
+    // it: at least one byte, at most the span's size. Commit what was written
+    // before asking again.
+    std::pair<unsigned char*, std::size_t> writable();
+    void commit(std::size_t size);
     std::uint64_t received() const { return received_; }
 
     // declaredLength is the request's Content-Length, declaredSha256 the
@@ -56,7 +69,8 @@ public:
 
 private:
     Hasher whole_{HashKind::Sha256};
-    Hasher payload_{HashKind::Sha256};
+    BackgroundHasher payload_;
+    unsigned char* current_ = nullptr; // the buffer writable() handed out
     std::array<unsigned char, kImageHeaderSize> header_{};
     std::uint64_t received_ = 0;
 };

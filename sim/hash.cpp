@@ -1,5 +1,6 @@
 #include "hash.h"
 
+#include <algorithm>
 #include <openssl/evp.h>
 #include <openssl/rand.h>
 #include <stdexcept>
@@ -33,6 +34,75 @@ std::vector<unsigned char> Hasher::finish() {
     EVP_DigestFinal_ex(ctx_, out.data(), &len);
     out.resize(len);
     return out;
+}
+
+BackgroundHasher::BackgroundHasher(HashKind kind, std::size_t bufferSize, std::size_t bufferCount)
+    : bufferSize_(std::max<std::size_t>(bufferSize, 1)),
+      bufferCount_(std::max<std::size_t>(bufferCount, 1)), hasher_(kind) {
+    thread_ = std::thread([this] { run(); });
+}
+
+BackgroundHasher::~BackgroundHasher() {
+    if (thread_.joinable()) {
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            abandoned_ = true;
+        }
+        workReady_.notify_one();
+        thread_.join();
+    }
+}
+
+unsigned char* BackgroundHasher::acquire() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    if (free_.empty() && pool_.size() < bufferCount_) {
+        // Buffers are made on demand: a small upload never costs the whole pool.
+        pool_.push_back(std::make_unique<unsigned char[]>(bufferSize_));
+        return pool_.back().get();
+    }
+    bufferFree_.wait(lock, [this] { return !free_.empty(); });
+    unsigned char* buffer = free_.back();
+    free_.pop_back();
+    return buffer;
+}
+
+void BackgroundHasher::submit(unsigned char* buffer, std::size_t offset, std::size_t size) {
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        queue_.push_back(Job{buffer, offset, size});
+    }
+    workReady_.notify_one();
+}
+
+std::vector<unsigned char> BackgroundHasher::finish() {
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        inputEnded_ = true;
+    }
+    workReady_.notify_one();
+    thread_.join();
+    return hasher_.finish();
+}
+
+void BackgroundHasher::run() {
+    for (;;) {
+        Job job{};
+        {
+            std::unique_lock<std::mutex> lock(mutex_);
+            workReady_.wait(lock, [this] { return abandoned_ || inputEnded_ || !queue_.empty(); });
+            if (abandoned_ || queue_.empty()) {
+                return;
+            }
+            job = queue_.front();
+            queue_.pop_front();
+        }
+        hasher_.update(job.buffer + job.offset, job.size);
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            free_.push_back(job.buffer);
+        }
+        bufferFree_.notify_one();
+    }
 }
 
 std::string toHex(const unsigned char* data, std::size_t size) {
