@@ -144,8 +144,12 @@ TEST(SdkUpload, LostOrMissingCameraFailsWithTheTransportCode) {
         limits.lowSpeedSeconds = 2;
         lpr::FirmwareUpload upload(limits);
         ASSERT_TRUE(upload.Start({"127.0.0.1", camera.Port(), {"admin", "ploma"}}, image.Path()));
+        // Bounded by time, not by a count of polls: hashing the image before
+        // it goes out takes seconds in a sanitized build on a busy machine.
+        const auto deadline = std::chrono::steady_clock::now() + 30s;
         lpr::UploadOutcome outcome = upload.Query();
-        for (int i = 0; i < 1000 && outcome.state == LPR_UPDATE_STATE_SENDING; ++i) {
+        while (outcome.state == LPR_UPDATE_STATE_SENDING &&
+               std::chrono::steady_clock::now() < deadline) {
             std::this_thread::sleep_for(10ms);
             outcome = upload.Query();
         }
