@@ -1,8 +1,8 @@
 #include "osa/osa_placement.h"
 #include "osa/osa_sync.h"
+#include "osa/osa_wait.h"
 
 #include <atomic>
-#include <chrono>
 #include <condition_variable>
 #include <mutex>
 
@@ -62,14 +62,7 @@ int32_t OSA_eventWait(OsaEventHandle ev, uint32_t timeoutMs) {
         return OSA_WAIT_SIGNALED;
     }
     std::unique_lock<std::mutex> lock(ev->mutex);
-    const auto take = [ev] { return ev->TryTake(); };
-    if (timeoutMs == OSA_INFINITE) {
-        ev->changed.wait(lock, take);
-        return OSA_WAIT_SIGNALED;
-    }
-    return ev->changed.wait_for(lock, std::chrono::milliseconds(timeoutMs), take)
-               ? OSA_WAIT_SIGNALED
-               : OSA_WAIT_TIMED_OUT;
+    return OSA_waitUntilReady(ev->changed, lock, timeoutMs, [ev] { return ev->TryTake(); });
 }
 
 void OSA_eventClose(OsaEventHandle ev) {

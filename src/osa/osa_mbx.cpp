@@ -34,13 +34,7 @@ OsaMessage* NewMessage(OsaMailbox* to, uint16_t command, void* payload, uint16_t
     if (msg == nullptr) {
         return nullptr;
     }
-    msg->to = to;
-    msg->from = nullptr;
-    msg->payload = payload;
-    msg->status = 0;
-    msg->command = command;
-    msg->flags = flags;
-    msg->releaseFn = nullptr;
+    *msg = OsaMessage{to, nullptr, payload, 0, command, flags, nullptr};
     return msg;
 }
 

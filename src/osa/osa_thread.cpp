@@ -1,8 +1,8 @@
 #include "osa/osa_placement.h"
 #include "osa/osa_sync.h"
+#include "osa/osa_wait.h"
 
 #include <atomic>
-#include <chrono>
 #include <condition_variable>
 #include <mutex>
 #include <system_error>
@@ -90,13 +90,7 @@ int32_t OSA_threadWait(OsaThreadHandle th, uint32_t timeoutMs) {
     }
     std::unique_lock<std::mutex> lock(th->mutex);
     const auto hasEnded = [th] { return th->ended || (th->cancelled && !th->resumed); };
-    if (timeoutMs == OSA_INFINITE) {
-        th->changed.wait(lock, hasEnded);
-        return OSA_WAIT_SIGNALED;
-    }
-    return th->changed.wait_for(lock, std::chrono::milliseconds(timeoutMs), hasEnded)
-               ? OSA_WAIT_SIGNALED
-               : OSA_WAIT_TIMED_OUT;
+    return OSA_waitUntilReady(th->changed, lock, timeoutMs, hasEnded);
 }
 
 void OSA_threadClose(OsaThreadHandle th) {

@@ -47,13 +47,7 @@ void QueueStopMessage(OsaTask* task, OsaMessage* fallback) {
         msg = fallback;
         flags = 0;
     }
-    msg->to = mbx;
-    msg->from = nullptr;
-    msg->payload = nullptr;
-    msg->status = 0;
-    msg->command = OSA_CMD_STOP;
-    msg->flags = flags;
-    msg->releaseFn = nullptr;
+    *msg = OsaMessage{mbx, nullptr, nullptr, 0, OSA_CMD_STOP, flags, nullptr};
     if (OSA_quePut(&mbx->recvQueue, msg, OSA_NO_WAIT) != 0 && msg != fallback) {
         std::free(msg);
     }
