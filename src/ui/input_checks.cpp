@@ -3,26 +3,30 @@
 #include "engine/requests_notes.h"
 
 #include <QStringList>
+#include <algorithm>
 #include <limits>
 
-int32_t AtoiLike(const QString& text) {
-    const QByteArray bytes = text.toUtf8();
-    qsizetype i = 0;
-    while (i < bytes.size() && (bytes[i] == ' ' || (bytes[i] >= '\t' && bytes[i] <= '\r')))
+int64_t LeadingNumber(std::string_view text) {
+    size_t i = 0;
+    while (i < text.size() && (text[i] == ' ' || (text[i] >= '\t' && text[i] <= '\r')))
         ++i;
     bool negative = false;
-    if (i < bytes.size() && (bytes[i] == '+' || bytes[i] == '-')) {
-        negative = bytes[i] == '-';
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
+        negative = text[i] == '-';
         ++i;
     }
     int64_t value = 0;
-    for (; i < bytes.size() && bytes[i] >= '0' && bytes[i] <= '9'; ++i) {
-        value = value * 10 + (bytes[i] - '0');
-        if (value > std::numeric_limits<int32_t>::max())
-            return negative ? std::numeric_limits<int32_t>::min()
-                            : std::numeric_limits<int32_t>::max();
-    }
-    return static_cast<int32_t>(negative ? -value : value);
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i)
+        value = std::min<int64_t>(value * 10 + (text[i] - '0'), int64_t{1} << 40);
+    return negative ? -value : value;
+}
+
+int32_t AtoiLike(const QString& text) {
+    const QByteArray bytes = text.toUtf8();
+    const int64_t value =
+        LeadingNumber(std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())));
+    return static_cast<int32_t>(std::clamp<int64_t>(value, std::numeric_limits<int32_t>::min(),
+                                                    std::numeric_limits<int32_t>::max()));
 }
 
 bool IsUsableAddress(const QString& text) {

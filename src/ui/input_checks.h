@@ -3,6 +3,11 @@
 
 #include <QString>
 #include <cstdint>
+#include <string_view>
+
+// Leading decimal digits after optional blanks and sign; 0 when there are
+// none; saturates instead of overflowing.
+int64_t LeadingNumber(std::string_view text);
 
 // Optional blanks and sign, then leading decimal digits; 0 when there are
 // none; clamped to the 32-bit range.

@@ -1,6 +1,7 @@
 // Network search and the device list: ordered insertion, ticking all rows,
 // copying an address into the address box.
 #include "device_list_ctrl.h"
+#include "input_checks.h"
 #include "ip_address_ctrl.h"
 #include "sdk/lpr_sdk.h"
 #include "tolvane_dlg.h"
@@ -12,23 +13,6 @@
 int32_t g_bSelectAll = 1;
 
 namespace {
-
-// Leading decimal digits after optional blanks and sign; 0 when there are
-// none; saturates instead of overflowing.
-int64_t LeadingNumber(std::string_view text) {
-    size_t i = 0;
-    while (i < text.size() && (text[i] == ' ' || (text[i] >= '\t' && text[i] <= '\r')))
-        ++i;
-    bool negative = false;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
-        negative = text[i] == '-';
-        ++i;
-    }
-    int64_t value = 0;
-    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i)
-        value = std::min<int64_t>(value * 10 + (text[i] - '0'), int64_t{1} << 40);
-    return negative ? -value : value;
-}
 
 // Splits at every dot; false unless there are exactly four parts.
 bool SplitAddress(std::string_view text, int64_t (&parts)[4]) {
