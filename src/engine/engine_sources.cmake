@@ -7,4 +7,5 @@ set(TOLVANE_ENGINE_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/reboot_wait.cpp
   ${CMAKE_CURRENT_LIST_DIR}/upgrade_sequence.cpp
   ${CMAKE_CURRENT_LIST_DIR}/version_worker.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/note_texts.cpp
 )

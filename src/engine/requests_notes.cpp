@@ -50,6 +50,10 @@ int32_t SendResult(int32_t runtimeResult) {
 
 } // namespace
 
+std::string FieldText(const char (&field)[TEXT_FIELD_SIZE]) {
+    return std::string(field, strnlen(field, TEXT_FIELD_SIZE - 1));
+}
+
 int32_t SendUpgradeRequest(OsaTask* const* upgradeTasks, uint32_t index, const char* address,
                            int32_t port, const char* user, const char* password, NoteOwner* owner) {
     if (index >= UPGRADE_TASK_COUNT || upgradeTasks == nullptr || upgradeTasks[index] == nullptr) {

@@ -3,15 +3,15 @@
 // every send or post, also when it is refused.
 #pragma once
 
-#include <cstddef>
-#include <cstdint>
-#include <string>
-
 #include "engine/note_window.h"
 #include "engine/upgrade_codes.h"
 #include "osa/osa_tsk.h"
 
-constexpr size_t TEXT_FIELD_SIZE = 32;        // 31 characters and the terminating zero
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+constexpr size_t TEXT_FIELD_SIZE = 32; // 31 characters and the terminating zero
 constexpr size_t IMAGE_NAME_BUFFER_SIZE = 128;
 
 constexpr uint32_t UPGRADE_TASK_COUNT = 5;
@@ -63,6 +63,10 @@ struct DeviceVersionNote {
 // The address text exactly as the search reported it.
 using FoundDeviceNote = std::string;
 
+// A record's text field as text: up to its terminating zero, never past the
+// 31 characters a field holds.
+std::string FieldText(const char (&field)[TEXT_FIELD_SIZE]);
+
 // Results of the send functions.
 constexpr int32_t SEND_OK = 0;
 constexpr int32_t SEND_REFUSED = -1;       // bad index, no task, or the mailbox is full
@@ -70,8 +74,7 @@ constexpr int32_t SEND_TEXT_TOO_LONG = -2; // a text does not fit its 32-byte fi
 
 // Sends an UpgradeRequest to upgradeTasks[index] with CMD_UPDATE_DEVICE.
 int32_t SendUpgradeRequest(OsaTask* const* upgradeTasks, uint32_t index, const char* address,
-                           int32_t port, const char* user, const char* password,
-                           NoteOwner* owner);
+                           int32_t port, const char* user, const char* password, NoteOwner* owner);
 
 // Sends a VersionRequest to the version task with CMD_GET_DEVICE_VERSION.
 int32_t SendVersionRequest(OsaTask* versionTask, const char* address, int32_t port,
@@ -87,9 +90,8 @@ void PostUpgradeNote(NoteWindow window, uint32_t message, int32_t value, intptr_
 void PostDeviceVersionNote(NoteWindow window, const char* address, const int32_t version[4]);
 
 // The SDK's search callback; userData is the NoteOwner to post WM_DEVICE_FOUND to.
-void FindDeviceCallback(uint32_t reserved1, const char* address, uint32_t port,
-                        uint32_t reserved4, uint32_t reserved5, uint32_t reserved6,
-                        void* userData);
+void FindDeviceCallback(uint32_t reserved1, const char* address, uint32_t port, uint32_t reserved4,
+                        uint32_t reserved5, uint32_t reserved6, void* userData);
 
 // Frees the records that a posted message carries (for a message that can no
 // longer be handled, e.g. its window is gone).

@@ -10,15 +10,6 @@
 
 namespace {
 
-// A request's text field, never read past its 32 bytes.
-struct FieldText {
-    char text[TEXT_FIELD_SIZE];
-    explicit FieldText(const char* field) {
-        std::memcpy(text, field, TEXT_FIELD_SIZE);
-        text[TEXT_FIELD_SIZE - 1] = '\0';
-    }
-};
-
 void PostProgress(NoteOwner* owner, const char* address, int32_t step) {
     PostUpgradeNote(owner->GetNoteWindow(), WM_UPGRADE_PROGRESS, step, 0, address);
 }
@@ -107,16 +98,16 @@ int32_t UpdateDevice(const UpgradeRequest* request) {
         return -1;
     }
     NoteOwner* owner = request->owner;
-    const FieldText address(request->address);
-    const FieldText user(request->user);
-    const FieldText password(request->password);
+    const std::string addressText = FieldText(request->address);
+    const std::string user = FieldText(request->user);
+    const std::string password = FieldText(request->password);
+    const char* address = addressText.c_str();
     const uint32_t port = static_cast<uint32_t>(request->port) & 0xFFFFu;
     const LprSdk& sdk = LprSdkActive();
 
-    LprHandle handle = sdk.LprOpen(address.text, port, user.text, password.text);
+    LprHandle handle = sdk.LprOpen(address, port, user.c_str(), password.c_str());
     if (handle == nullptr) {
-        PostUpgradeNote(owner->GetNoteWindow(), WM_UPGRADE_RESULT, 0, UPGRADE_ERR_OPEN,
-                        address.text);
+        PostUpgradeNote(owner->GetNoteWindow(), WM_UPGRADE_RESULT, 0, UPGRADE_ERR_OPEN, address);
         return 0;
     }
 
@@ -126,12 +117,12 @@ int32_t UpdateDevice(const UpgradeRequest* request) {
     int32_t firstFourth = 0;
     GetDeviceVersion(handle, FIRST_VERSION_TRIES, &firstVersion, &firstFourth);
     if (NeedsPreparation(firstVersion)) {
-        PrepareCamera(address.text, owner, handle);
+        PrepareCamera(address, owner, handle);
     }
 
-    const int32_t code = SendImages(address.text, owner, handle);
+    const int32_t code = SendImages(address, owner, handle);
     sdk.LprClose(handle);
     PostUpgradeNote(owner->GetNoteWindow(), WM_UPGRADE_RESULT, code == UPGRADE_OK ? 1 : 0, code,
-                    address.text);
+                    address);
     return 0;
 }

@@ -49,9 +49,8 @@ int32_t QueryDeviceVersion(const VersionRequest* request) {
         return -1;
     }
     NoteOwner* owner = request->owner;
-    char address[TEXT_FIELD_SIZE];
-    std::memcpy(address, request->address, TEXT_FIELD_SIZE);
-    address[TEXT_FIELD_SIZE - 1] = '\0';
+    const std::string addressText = FieldText(request->address);
+    const char* address = addressText.c_str();
     if (!owner->IsRunning()) {
         return -1;
     }

@@ -88,8 +88,8 @@ public:
     // The window's close request; false when refused (an upgrade runs).
     bool OnClose();
 
-    bool UpdateRowProgress(const QString& address, const QString& text);
-    bool UpdateRowResult(const QString& address, const QString& text);
+    // Shows text and state on every row of the address; false when no row has it.
+    bool UpdateRow(const QString& address, const QString& text, uintptr_t state);
 
     // Row background of a row state; nothing for states without a colour.
     static std::optional<QColor> RowColour(uintptr_t state);

@@ -1,5 +1,6 @@
 // Progress texts, results, versions, the batch summaries and the unlocking.
 #include "device_list_ctrl.h"
+#include "engine/note_texts.h"
 #include "message_box.h"
 #include "tolvane_dlg.h"
 #include "ui_texts.h"
@@ -14,56 +15,20 @@ QString Text(const char* utf8) {
     return QString::fromUtf8(utf8);
 }
 
-QString ProgressText(int32_t step, const char* imageName) {
-    switch (step) {
-    case UPGRADE_STEP_CLEAN_LOG:
-        return Text(ui_text::kStepCleanLog);
-    case UPGRADE_STEP_CLEAN_DATABASE:
-        return Text(ui_text::kStepCleanDatabase);
-    case UPGRADE_STEP_REBOOT_AFTER_CLEAN:
-        return Text(ui_text::kStepRebootAfterClean);
-    case UPGRADE_STEP_SEND_IMAGE: {
-        // The text holds at most 127 bytes: a longer name is cut at a
-        // character boundary.
-        const QString pattern = Text(ui_text::kStepSendImage);
-        const int room = kMaxTextBytes - static_cast<int>(pattern.toUtf8().size() - 2);
-        QString name =
-            imageName
-                ? QString::fromUtf8(
-                      imageName, static_cast<qsizetype>(strnlen(imageName, IMAGE_NAME_BUFFER_SIZE)))
-                : QString();
-        while (name.toUtf8().size() > room)
-            name.chop(1);
-        return pattern.arg(name);
-    }
-    case UPGRADE_STEP_IMAGE_ACCEPTED:
-        return Text(ui_text::kStepImageAccepted);
-    default:
-        return QString();
-    }
+// The window's texts hold at most 127 bytes: a longer image name is cut.
+QString StepText(int32_t step, const char* imageName) {
+    // Through QString first so that bytes that are not UTF-8 count as what is shown.
+    const std::string name =
+        imageName
+            ? QString::fromUtf8(imageName,
+                                static_cast<qsizetype>(strnlen(imageName, IMAGE_NAME_BUFFER_SIZE)))
+                  .toStdString()
+            : std::string();
+    return QString::fromStdString(ProgressText(step, name, kMaxTextBytes));
 }
 
-QString ResultText(int32_t value, intptr_t code) {
-    if (value != 0)
-        return Text(ui_text::kResultOk);
-    switch (code) {
-    case UPGRADE_ERR_OPEN:
-        return Text(ui_text::kResultOpen);
-    case UPGRADE_ERR_NO_VERSION:
-        return Text(ui_text::kResultNoVersion);
-    case UPGRADE_ERR_NO_IMAGE:
-        return Text(ui_text::kResultNoImage);
-    case UPGRADE_ERR_SEND:
-        return Text(ui_text::kResultSend);
-    case UPGRADE_ERR_REREAD_VERSION:
-        return Text(ui_text::kResultRereadVersion);
-    default:
-        return QString();
-    }
-}
-
-QString AddressOf(const char (&field)[TEXT_FIELD_SIZE]) {
-    return QString::fromUtf8(field, static_cast<qsizetype>(strnlen(field, TEXT_FIELD_SIZE)));
+QString FieldQText(const char (&field)[TEXT_FIELD_SIZE]) {
+    return QString::fromStdString(FieldText(field));
 }
 
 } // namespace
@@ -74,7 +39,7 @@ intptr_t CTolvaneDlg::OnUpgradeProgress(uintptr_t wParam, intptr_t lParam) {
         return -1;
     auto* imageName = reinterpret_cast<char*>(lParam);
     const QString text =
-        ProgressText(note->value, note->value == UPGRADE_STEP_SEND_IMAGE ? imageName : nullptr);
+        StepText(note->value, note->value == UPGRADE_STEP_SEND_IMAGE ? imageName : nullptr);
     if (note->value == UPGRADE_STEP_SEND_IMAGE)
         delete[] imageName;
 
@@ -82,7 +47,7 @@ intptr_t CTolvaneDlg::OnUpgradeProgress(uintptr_t wParam, intptr_t lParam) {
         m_strSingleStatus = text;
         UpdateData(false);
     } else {
-        UpdateRowProgress(AddressOf(note->address), text);
+        UpdateRow(FieldQText(note->address), text, ROW_UPGRADING);
     }
     delete note;
     return 0;
@@ -92,12 +57,13 @@ intptr_t CTolvaneDlg::OnUpgradeResult(uintptr_t wParam, intptr_t lParam) {
     auto* note = reinterpret_cast<UpgradeResultNote*>(wParam);
     if (!note)
         return -1;
-    const QString text = ResultText(note->value, lParam);
-    if (note->value != 0)
+    const bool succeeded = note->value != 0;
+    const QString text = QString::fromStdString(ResultText(note->value, lParam));
+    if (succeeded)
         ++m_nSucceeded;
     else
         ++m_nFailed;
-    const QString address = AddressOf(note->address);
+    const QString address = FieldQText(note->address);
     const bool single = m_bSingleMode != 0;
     delete note;
 
@@ -109,13 +75,10 @@ intptr_t CTolvaneDlg::OnUpgradeResult(uintptr_t wParam, intptr_t lParam) {
         // The batch summary belongs to the last batch: a single result leaves it alone.
         return 0;
     }
-    UpdateRowResult(address, text);
+    UpdateRow(address, text, succeeded ? ROW_SUCCEEDED : ROW_FAILED);
     if (!FinishBatchIfDone()) {
-        m_strBatchStatus = Text(ui_text::kBatchRunning)
-                               .arg(m_nTotal)
-                               .arg(m_nSucceeded + m_nFailed)
-                               .arg(m_nSucceeded)
-                               .arg(m_nFailed);
+        m_strBatchStatus = QString::fromStdString(
+            RunningSummaryText(m_nTotal, m_nSucceeded + m_nFailed, m_nSucceeded, m_nFailed));
         UpdateData(false);
     }
     return 0;
@@ -128,7 +91,7 @@ bool CTolvaneDlg::FinishBatchIfDone() {
     EnableControls(true);
     m_strBatchStatus.clear();
     UpdateData(false);
-    ShowMessageBox(this, Text(ui_text::kBatchDone).arg(m_nSucceeded).arg(m_nFailed),
+    ShowMessageBox(this, QString::fromStdString(FinalSummaryText(m_nSucceeded, m_nFailed)),
                    ApplicationName());
     return true;
 }
@@ -137,8 +100,8 @@ intptr_t CTolvaneDlg::OnDeviceVersion(uintptr_t wParam, intptr_t /*lParam*/) {
     auto* note = reinterpret_cast<DeviceVersionNote*>(wParam);
     if (!note)
         return 0;
-    const QString address = AddressOf(note->address);
-    const QString version = AddressOf(note->version);
+    const QString address = FieldQText(note->address);
+    const QString version = FieldQText(note->version);
     for (int row = 0; row < m_listDevices->GetItemCount(); ++row) {
         if (m_listDevices->GetItemText(row, COL_IP) == address)
             m_listDevices->SetItemText(row, COL_VERSION, version);
@@ -147,20 +110,7 @@ intptr_t CTolvaneDlg::OnDeviceVersion(uintptr_t wParam, intptr_t /*lParam*/) {
     return 0;
 }
 
-bool CTolvaneDlg::UpdateRowProgress(const QString& address, const QString& text) {
-    bool matched = false;
-    for (int row = 0; row < m_listDevices->GetItemCount(); ++row) {
-        if (m_listDevices->GetItemText(row, COL_IP) != address)
-            continue;
-        m_listDevices->SetItemText(row, COL_PROGRESS, text);
-        m_listDevices->SetItemData(row, ROW_UPGRADING);
-        matched = true;
-    }
-    return matched;
-}
-
-bool CTolvaneDlg::UpdateRowResult(const QString& address, const QString& text) {
-    const uintptr_t state = text == Text(ui_text::kResultOk) ? ROW_SUCCEEDED : ROW_FAILED;
+bool CTolvaneDlg::UpdateRow(const QString& address, const QString& text, uintptr_t state) {
     bool matched = false;
     for (int row = 0; row < m_listDevices->GetItemCount(); ++row) {
         if (m_listDevices->GetItemText(row, COL_IP) != address)

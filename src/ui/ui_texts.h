@@ -49,24 +49,6 @@ inline constexpr char kBatchSelected[] = "共选择%1台";
 inline constexpr char kBatchNotSent[] = "升级设备失败，任务队列已满，未发送！";
 inline constexpr char kAddressTooLong[] = "升级设备失败，设备IP过长，未发送！";
 
-// Progress steps.
-inline constexpr char kStepCleanLog[] = "正在清理日志";
-inline constexpr char kStepCleanDatabase[] = "正在清理数据库";
-inline constexpr char kStepRebootAfterClean[] = "清理完成，重启设备";
-inline constexpr char kStepSendImage[] = "正在升级'%1'";
-inline constexpr char kStepImageAccepted[] = "升级成功，正在重启设备";
-
-// Results.
-inline constexpr char kResultOk[] = "升级设备成功！";
-inline constexpr char kResultOpen[] = "打开设备失败，请检查设备连接是否正常！";
-inline constexpr char kResultNoVersion[] = "升级设备失败，未获取设备版本！";
-inline constexpr char kResultNoImage[] = "升级设备失败，未获取到对应升级镜像！";
-inline constexpr char kResultSend[] = "升级设备失败，请直连设备再升级！";
-inline constexpr char kResultRereadVersion[] =
-    "升级设备失败，升级到中间版本后，重新获取版本号失败！";
-
-// Summaries.
-inline constexpr char kBatchRunning[] = "共选择%1台，已升级%2台；成功%3台，失败%4台。";
-inline constexpr char kBatchDone[] = "升级完成，成功%1台，失败%2台。";
+// Progress steps, results and batch summaries are the engine's (engine/note_texts.h).
 
 } // namespace ui_text

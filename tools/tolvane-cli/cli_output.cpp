@@ -1,6 +1,6 @@
 #include "cli_output.h"
 
-#include "note_texts.h"
+#include "engine/note_texts.h"
 
 #include <nlohmann/json.hpp>
 

@@ -108,11 +108,10 @@ int RunSearch(double seconds, std::optional<std::chrono::milliseconds> versionBo
             backlog.emplace_back(*address, static_cast<uint32_t>(note.wParam));
         } else if (note.message == WM_DEVICE_VERSION) {
             const auto* version = reinterpret_cast<const DeviceVersionNote*>(note.wParam);
-            const std::string address(version->address, strnlen(version->address, TEXT_FIELD_SIZE));
+            const std::string address = FieldText(version->address);
             for (FoundCamera& camera : cameras) {
                 if (camera.address == address) {
-                    camera.version.assign(version->version,
-                                          strnlen(version->version, TEXT_FIELD_SIZE));
+                    camera.version = FieldText(version->version);
                 }
             }
         }

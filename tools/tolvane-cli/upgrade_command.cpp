@@ -47,10 +47,6 @@ bool ParsePort(const std::string& text, int32_t* port) {
     return true;
 }
 
-std::string NoteAddress(const char* field) {
-    return std::string(field, strnlen(field, TEXT_FIELD_SIZE));
-}
-
 } // namespace
 
 std::optional<UpgradeTarget> ParseUpgradeTarget(const std::string& text, std::string* error) {
@@ -116,10 +112,10 @@ int RunUpgrade(const std::vector<UpgradeTarget>& targets, const std::string& use
                 const char* buffer = reinterpret_cast<const char*>(note.lParam);
                 image.assign(buffer, strnlen(buffer, IMAGE_NAME_BUFFER_SIZE));
             }
-            output.Progress(NoteAddress(progress->address), progress->value, image);
+            output.Progress(FieldText(progress->address), progress->value, image);
         } else if (note.message == WM_UPGRADE_RESULT) {
             const auto* result = reinterpret_cast<const UpgradeResultNote*>(note.wParam);
-            const std::string address = NoteAddress(result->address);
+            const std::string address = FieldText(result->address);
             output.Result(address, result->value, note.lParam);
             (result->value != 0 ? succeeded : failed) += 1;
             if (--pending[address] <= 0) {

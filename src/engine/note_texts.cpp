@@ -1,20 +1,39 @@
-#include "note_texts.h"
+#include "engine/note_texts.h"
 
 #include "engine/upgrade_codes.h"
 
-#include <cstdio>
-
 namespace {
 
-std::string Format(const char* format, int a, int b, int c = 0, int d = 0) {
-    char text[256];
-    std::snprintf(text, sizeof text, format, a, b, c, d);
+bool IsContinuationByte(char c) {
+    return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
+}
+
+// The longest prefix of text within room bytes that does not split a character.
+std::string_view CutAtCharacter(std::string_view text, std::size_t room) {
+    if (text.size() <= room) {
+        return text;
+    }
+    std::size_t end = room;
+    while (end > 0 && IsContinuationByte(text[end])) {
+        --end;
+    }
+    return text.substr(0, end);
+}
+
+std::string SendImageText(std::string_view imageName, std::size_t maxBytes) {
+    const std::string_view before = "正在升级'";
+    const std::string_view after = "'";
+    const std::size_t frame = before.size() + after.size();
+    const std::size_t room = maxBytes > frame ? maxBytes - frame : 0;
+    std::string text(before);
+    text += CutAtCharacter(imageName, room);
+    text += after;
     return text;
 }
 
 } // namespace
 
-std::string ProgressText(int32_t step, const std::string& imageName) {
+std::string ProgressText(int32_t step, std::string_view imageName, std::size_t maxBytes) {
     switch (step) {
     case UPGRADE_STEP_CLEAN_LOG:
         return "正在清理日志";
@@ -23,7 +42,7 @@ std::string ProgressText(int32_t step, const std::string& imageName) {
     case UPGRADE_STEP_REBOOT_AFTER_CLEAN:
         return "清理完成，重启设备";
     case UPGRADE_STEP_SEND_IMAGE:
-        return "正在升级'" + imageName + "'";
+        return SendImageText(imageName, maxBytes);
     case UPGRADE_STEP_IMAGE_ACCEPTED:
         return "升级成功，正在重启设备";
     default:
@@ -52,11 +71,13 @@ std::string ResultText(int32_t value, intptr_t code) {
 }
 
 std::string RunningSummaryText(int total, int done, int succeeded, int failed) {
-    return Format("共选择%d台，已升级%d台；成功%d台，失败%d台。", total, done, succeeded, failed);
+    return "共选择" + std::to_string(total) + "台，已升级" + std::to_string(done) + "台；成功" +
+           std::to_string(succeeded) + "台，失败" + std::to_string(failed) + "台。";
 }
 
 std::string FinalSummaryText(int succeeded, int failed) {
-    return Format("升级完成，成功%d台，失败%d台。", succeeded, failed);
+    return "升级完成，成功" + std::to_string(succeeded) + "台，失败" + std::to_string(failed) +
+           "台。";
 }
 
 std::string NotDispatchedText() {
