@@ -70,6 +70,26 @@ bool WaitConnected(LprHandle handle, Clock::duration limit) {
     return false;
 }
 
+// Restarts the camera and, when asked, waits until it answers again.
+int Restart(const Target& target, LprHandle handle, bool wait, std::ostream& out,
+            std::ostream& err) {
+    if (Sdk().LprReboot(handle) != 0) {
+        err << "lprctl: " << Describe(target) << " refused to restart\n";
+        return kCameraFailed;
+    }
+    out << "restarting\n";
+    if (!wait) {
+        return kOk;
+    }
+    out.flush();
+    std::this_thread::sleep_for(1s);
+    if (!WaitConnected(handle, kRestartWait)) {
+        err << "lprctl: " << Describe(target) << " did not come back after its restart\n";
+        return kTimedOut;
+    }
+    return kOk;
+}
+
 struct Found {
     std::mutex mutex;
     std::vector<std::pair<std::string, uint32_t>> cameras;
@@ -143,20 +163,21 @@ int Search(int seconds, std::ostream& out, std::ostream& err) {
         return kCameraFailed;
     }
     std::size_t printed = 0;
+    const auto printNew = [&] {
+        for (; printed < found.cameras.size(); ++printed) {
+            out << found.cameras[printed].first << ":" << found.cameras[printed].second << "\n";
+        }
+    };
     auto deadline = Clock::now() + std::chrono::seconds(seconds);
     while (Clock::now() < deadline) {
         std::this_thread::sleep_for(100ms);
         std::lock_guard<std::mutex> lock(found.mutex);
-        for (; printed < found.cameras.size(); ++printed) {
-            out << found.cameras[printed].first << ":" << found.cameras[printed].second << "\n";
-        }
+        printNew();
         out.flush();
     }
     Sdk().LprStopFindDevice();
     // The search thread has ended: nothing else touches the list now.
-    for (; printed < found.cameras.size(); ++printed) {
-        out << found.cameras[printed].first << ":" << found.cameras[printed].second << "\n";
-    }
+    printNew();
     if (found.cameras.empty()) {
         err << "lprctl: no camera answered within " << seconds << " s\n";
         return kNothingFound;
@@ -238,16 +259,8 @@ int Upgrade(const Target& target, const std::string& image, bool waitRestart, in
             << ")\n";
         return kOk;
     }
-    if (Sdk().LprReboot(handle) != 0) {
-        err << "lprctl: " << Describe(target) << " refused to restart\n";
-        return kCameraFailed;
-    }
-    out << "restarting\n";
-    out.flush();
-    std::this_thread::sleep_for(1s);
-    if (!WaitConnected(handle, kRestartWait)) {
-        err << "lprctl: " << Describe(target) << " did not come back after its restart\n";
-        return kTimedOut;
+    if (int code = Restart(target, handle, true, out, err); code != kOk) {
+        return code;
     }
     int32_t v[4] = {0, 0, 0, 0};
     if (Sdk().LprGetVersion(handle, &v[0], &v[1], &v[2], &v[3]) != 0) {
@@ -263,19 +276,8 @@ int Reboot(const Target& target, bool wait, std::ostream& out, std::ostream& err
     if (session.Handle() == nullptr) {
         return kNoLogin;
     }
-    if (Sdk().LprReboot(session.Handle()) != 0) {
-        err << "lprctl: " << Describe(target) << " refused to restart\n";
-        return kCameraFailed;
-    }
-    out << "restarting\n";
-    if (!wait) {
-        return kOk;
-    }
-    out.flush();
-    std::this_thread::sleep_for(1s);
-    if (!WaitConnected(session.Handle(), kRestartWait)) {
-        err << "lprctl: " << Describe(target) << " did not come back after its restart\n";
-        return kTimedOut;
+    if (int code = Restart(target, session.Handle(), wait, out, err); code != kOk || !wait) {
+        return code;
     }
     out << "back\n";
     return kOk;
