@@ -139,8 +139,9 @@ TEST(CliBatch, MoreCamerasThanTheMailboxesHoldAreReportedNotDispatched) {
             {"10.4." + std::to_string(i / 200) + "." + std::to_string(i % 200 + 1), 80});
         SetVersion(sdk, targets.back().address, 5, 3, 7);
     }
-    // Each worker holds its first camera until the whole batch is dispatched.
-    const auto gate = std::chrono::steady_clock::now() + 300ms;
+    // Each worker holds its first camera until the whole batch is dispatched
+    // (generously long, so a slow sanitizer build still dispatches in time).
+    const auto gate = std::chrono::steady_clock::now() + 3s;
     sdk.SetCallHook([gate](const FakeSdk::Call& call) {
         if (call.op == "LprOpen") {
             std::this_thread::sleep_until(gate);
