@@ -21,6 +21,7 @@ const std::set<std::string> kFaultKeys = {"refuse_login",
                                           "fourth_zero",
                                           "shell_fail",
                                           "flash_fail",
+                                          "flash_no_effect",
                                           "no_return_after_restart",
                                           "drop_upload_at_percent",
                                           "stop_answering",
@@ -110,6 +111,8 @@ CameraFaults faultsOf(const json& object) {
             }
         } else if (k == "flash_fail") {
             f.flashFail = flag(v, k);
+        } else if (k == "flash_no_effect") {
+            f.flashNoEffect = flag(v, k);
         } else if (k == "no_return_after_restart") {
             f.noReturnAfterRestart = flag(v, k);
         } else if (k == "drop_upload_at_percent") {

@@ -23,6 +23,7 @@ struct CameraFaults {
     bool fourthZero = false;
     std::map<std::string, int> shellFail; // command -> exit code
     bool flashFail = false;
+    bool flashNoEffect = false; // reports done, comes back on the old version
     bool noReturnAfterRestart = false;
     std::optional<int> dropUploadAtPercent;
     bool stopAnswering = false;

@@ -167,6 +167,8 @@ int main(int argc, char** argv) {
                  "fault: version's fourth number is 0");
     app.add_option("--shell-fail", o.shellFail, "fault: COMMAND=EXIT (repeatable)");
     app.add_flag("--flash-fail", o.camera.faults.flashFail, "fault: flashing fails (error 8)");
+    app.add_flag("--flash-no-effect", o.camera.faults.flashNoEffect,
+                 "fault: flashing says done, the old version stays");
     app.add_flag("--no-return-after-restart", o.camera.faults.noReturnAfterRestart,
                  "fault: stays down after a restart");
     app.add_option("--drop-upload-at-percent", o.dropUploadAtPercent,

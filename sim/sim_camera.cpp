@@ -278,9 +278,12 @@ void SimCamera::flashEnded() {
         return;
     }
     firmware_ = FirmwareState::Done;
-    flashedVersion_ = flashingTarget_;
+    const Version target = *flashingTarget_;
     flashingTarget_.reset();
-    logEvent("flash", formatVersion(*flashedVersion_), "done");
+    if (!config_.faults.flashNoEffect) {
+        flashedVersion_ = target;
+    }
+    logEvent("flash", formatVersion(target), "done");
     if (config_.platform == "HS3516") {
         restart("flashing ended");
     }

@@ -1,6 +1,8 @@
 #include "engine/upgrade_sequence.h"
 #include "osa/osa_sleep.h"
 
+#include <algorithm>
+
 int32_t VersionNumberOf(int32_t first, int32_t second, int32_t third) {
     // Unsigned arithmetic: a nonsense version from a camera wraps instead of
     // overflowing, and then simply matches no image.
@@ -9,13 +11,17 @@ int32_t VersionNumberOf(int32_t first, int32_t second, int32_t third) {
     return static_cast<int32_t>(number);
 }
 
-bool GetDeviceVersion(LprHandle handle, int tries, int32_t* versionNumber, int32_t* fourthField) {
+bool GetDeviceVersion(LprHandle handle, int tries, int32_t* versionNumber, int32_t* fourthField,
+                      int32_t* parts) {
     const LprSdk& sdk = LprSdkActive();
     for (int i = 0; i < tries; ++i) {
         int32_t v[4] = {0, 0, 0, 0};
         if (sdk.LprGetVersion(handle, &v[0], &v[1], &v[2], &v[3]) == 0) {
             *versionNumber = VersionNumberOf(v[0], v[1], v[2]);
             *fourthField = v[3];
+            if (parts != nullptr) {
+                std::copy(v, v + 4, parts);
+            }
             break;
         }
         OSA_sleep(WAIT_AFTER_FAILED_VERSION_READ);

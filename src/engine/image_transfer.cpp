@@ -25,7 +25,7 @@ bool FailureCountsAsTaken(int32_t state, int32_t error, int32_t versionNumber) {
 } // namespace
 
 bool UpdateOneImage(const char* address, NoteOwner* owner, LprHandle handle,
-                    const std::string& imagePath, int32_t versionNumber) {
+                    const std::string& imagePath, int32_t versionNumber, bool* flashed) {
     const LprSdk& sdk = LprSdkActive();
     PostUpgradeNote(owner->GetNoteWindow(), WM_UPGRADE_PROGRESS, UPGRADE_STEP_SEND_IMAGE,
                     reinterpret_cast<intptr_t>(MakeImageNameBuffer(imagePath)), address);
@@ -36,9 +36,12 @@ bool UpdateOneImage(const char* address, NoteOwner* owner, LprHandle handle,
     OSA_sleep(WAIT_BEFORE_FIRST_STATE);
     int32_t state = sdk.LprUpdateGetState(handle);
     int polls = 0;
+    bool written = true;
     while (state != LPR_UPDATE_STATE_DONE) {
         if (state == LPR_UPDATE_STATE_FAILED || state == LPR_UPDATE_STATE_TRANSPORT_FAILED) {
-            if (FailureCountsAsTaken(state, sdk.LprUpdateGetError(), versionNumber)) {
+            const int32_t error = sdk.LprUpdateGetError();
+            if (FailureCountsAsTaken(state, error, versionNumber)) {
+                written = error != LPR_ERR_ALREADY_INSTALLED;
                 break;
             }
             return false;
@@ -51,6 +54,9 @@ bool UpdateOneImage(const char* address, NoteOwner* owner, LprHandle handle,
         state = sdk.LprUpdateGetState(handle);
     }
 
+    if (flashed != nullptr) {
+        *flashed = written;
+    }
     PostUpgradeNote(owner->GetNoteWindow(), WM_UPGRADE_PROGRESS, UPGRADE_STEP_IMAGE_ACCEPTED, 0,
                     address);
     return RebootAndWait(handle);

@@ -65,6 +65,8 @@ std::string ResultText(int32_t value, intptr_t code) {
         return "升级设备失败，请直连设备再升级！";
     case UPGRADE_ERR_REREAD_VERSION:
         return "升级设备失败，升级到中间版本后，重新获取版本号失败！";
+    case UPGRADE_ERR_VERSION_UNCHANGED:
+        return "升级设备失败，升级后版本未改变！";
     default:
         return "";
     }

@@ -86,6 +86,10 @@ int32_t SendVersionRequest(OsaTask* versionTask, const char* address, int32_t po
 
 void PostUpgradeNote(NoteWindow window, uint32_t message, int32_t value, intptr_t lParam,
                      const char* address) {
+    if (message == WM_UPGRADE_RESULT) {
+        PostUpgradeResult(window, value, lParam, address, UpgradeVersions{});
+        return;
+    }
     auto* note = new (std::nothrow) UpgradeNote{};
     if (note != nullptr) {
         CopyField(note->address, address);
@@ -101,6 +105,31 @@ void PostUpgradeNote(NoteWindow window, uint32_t message, int32_t value, intptr_
     }
 }
 
+void PostUpgradeResult(NoteWindow window, int32_t value, intptr_t code, const char* address,
+                       const UpgradeVersions& versions) {
+    auto* note = new (std::nothrow) UpgradeResultNote{};
+    if (note == nullptr) {
+        return;
+    }
+    CopyField(note->address, address);
+    note->value = value;
+    CopyField(note->versionBefore, VersionText(versions.before).c_str());
+    CopyField(note->versionAfter, VersionText(versions.after).c_str());
+    note->check = versions.check;
+    if (!PostNoteMessage(window, WM_UPGRADE_RESULT, reinterpret_cast<uintptr_t>(note), code)) {
+        delete note;
+    }
+}
+
+std::string VersionText(const int32_t version[4]) {
+    if (version == nullptr || version[0] <= 0) {
+        return "";
+    }
+    char text[TEXT_FIELD_SIZE] = {};
+    std::snprintf(text, sizeof text, "%d.%d.%d.%d", version[0], version[1], version[2], version[3]);
+    return text;
+}
+
 void PostDeviceVersionNote(NoteWindow window, const char* address, const int32_t version[4]) {
     if (version == nullptr || version[0] <= 0) {
         return;
@@ -110,8 +139,7 @@ void PostDeviceVersionNote(NoteWindow window, const char* address, const int32_t
         return;
     }
     CopyField(note->address, address);
-    std::snprintf(note->version, sizeof note->version, "%d.%d.%d.%d", version[0], version[1],
-                  version[2], version[3]);
+    CopyField(note->version, VersionText(version).c_str());
     if (!PostNoteMessage(window, WM_DEVICE_VERSION, reinterpret_cast<uintptr_t>(note), 0)) {
         delete note;
     }

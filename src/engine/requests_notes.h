@@ -53,7 +53,23 @@ struct UpgradeNote {
     int32_t value;
 };
 using UpgradeProgressNote = UpgradeNote;
-using UpgradeResultNote = UpgradeNote;
+
+// The outcome of one camera's run. Versions are dotted texts ("5.1.7.9"),
+// empty when they were not read.
+struct UpgradeResultNote {
+    char address[TEXT_FIELD_SIZE];
+    int32_t value;
+    char versionBefore[TEXT_FIELD_SIZE]; // the read that chose the images
+    char versionAfter[TEXT_FIELD_SIZE];  // the read once the camera was back from its last image
+    int32_t check;                       // UPGRADE_CHECK_*
+};
+
+// What a run learnt of the camera's version, for its result note.
+struct UpgradeVersions {
+    int32_t before[4] = {0, 0, 0, 0};
+    int32_t after[4] = {0, 0, 0, 0};
+    int32_t check = UPGRADE_CHECK_NONE;
+};
 
 struct DeviceVersionNote {
     char address[TEXT_FIELD_SIZE];
@@ -85,6 +101,14 @@ int32_t SendVersionRequest(OsaTask* versionTask, const char* address, int32_t po
 // buffer in lParam of a step-5 progress note, are freed here.
 void PostUpgradeNote(NoteWindow window, uint32_t message, int32_t value, intptr_t lParam,
                      const char* address);
+
+// Posts an UpgradeResultNote carrying the versions; a version whose first
+// part is not above 0 stays empty. Frees the note when the post fails.
+void PostUpgradeResult(NoteWindow window, int32_t value, intptr_t code, const char* address,
+                       const UpgradeVersions& versions);
+
+// The dotted text of a version, "" when its first part is not above 0.
+std::string VersionText(const int32_t version[4]);
 
 // Posts a DeviceVersionNote when v[0] > 0; nothing otherwise.
 void PostDeviceVersionNote(NoteWindow window, const char* address, const int32_t version[4]);

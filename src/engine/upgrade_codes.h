@@ -15,3 +15,10 @@ constexpr int32_t UPGRADE_ERR_NO_VERSION = 2;
 constexpr int32_t UPGRADE_ERR_NO_IMAGE = 3;
 constexpr int32_t UPGRADE_ERR_SEND = 4;
 constexpr int32_t UPGRADE_ERR_REREAD_VERSION = 5;
+// An image was flashed, yet the camera came back with the version it had.
+constexpr int32_t UPGRADE_ERR_VERSION_UNCHANGED = 6;
+
+// What the version read after the last image says about a run's outcome.
+constexpr int32_t UPGRADE_CHECK_NONE = 0;       // the run failed before that read
+constexpr int32_t UPGRADE_CHECK_VERIFIED = 1;   // the version was read at the end
+constexpr int32_t UPGRADE_CHECK_UNVERIFIED = 2; // it could not be read: the outcome is unconfirmed

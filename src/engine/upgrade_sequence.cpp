@@ -5,7 +5,9 @@
 #include "osa/osa_assert.h"
 #include "osa/osa_sleep.h"
 
+#include <algorithm>
 #include <cstring>
+#include <iterator>
 #include <vector>
 
 namespace {
@@ -37,10 +39,13 @@ void PrepareCamera(const char* address, NoteOwner* owner, LprHandle handle) {
 }
 
 // Version read, image choice and transfers; the result code of the run.
-int32_t SendImages(const char* address, NoteOwner* owner, LprHandle handle) {
+// `before` gets the version that chose the images, `flashed` whether any
+// image was written.
+int32_t SendImages(const char* address, NoteOwner* owner, LprHandle handle, int32_t* before,
+                   bool* flashed) {
     int32_t versionNumber = 0;
     int32_t fourthField = 0;
-    if (!GetDeviceVersion(handle, SECOND_VERSION_TRIES, &versionNumber, &fourthField)) {
+    if (!GetDeviceVersion(handle, SECOND_VERSION_TRIES, &versionNumber, &fourthField, before)) {
         return UPGRADE_ERR_NO_VERSION;
     }
     std::vector<std::string> images;
@@ -53,9 +58,11 @@ int32_t SendImages(const char* address, NoteOwner* owner, LprHandle handle) {
     }
     for (size_t i = 0; i < images.size(); ++i) {
         // The catalogue key decides the transfer rules for every image.
-        if (!UpdateOneImage(address, owner, handle, images[i], versionNumber)) {
+        bool written = false;
+        if (!UpdateOneImage(address, owner, handle, images[i], versionNumber, &written)) {
             return UPGRADE_ERR_SEND;
         }
+        *flashed = *flashed || written;
         if (i + 1 == images.size()) {
             break;
         }
@@ -69,6 +76,24 @@ int32_t SendImages(const char* address, NoteOwner* owner, LprHandle handle) {
         }
     }
     return UPGRADE_OK;
+}
+
+// A run that sent every image is only as good as the version the camera
+// comes back with: a flashed camera still on its old version has failed,
+// whatever the transfers said. A version that cannot be read leaves the
+// outcome standing, marked unverified.
+int32_t VerifyOutcome(LprHandle handle, bool flashed, UpgradeVersions& versions) {
+    int32_t number = 0;
+    int32_t fourth = 0;
+    if (!GetDeviceVersion(handle, REREAD_VERSION_TRIES, &number, &fourth, versions.after)) {
+        versions.check = UPGRADE_CHECK_UNVERIFIED;
+        std::fill(std::begin(versions.after), std::end(versions.after), 0);
+        return UPGRADE_OK;
+    }
+    versions.check = UPGRADE_CHECK_VERIFIED;
+    const bool unchanged = std::equal(std::begin(versions.after), std::end(versions.after),
+                                      std::begin(versions.before));
+    return flashed && unchanged ? UPGRADE_ERR_VERSION_UNCHANGED : UPGRADE_OK;
 }
 
 } // namespace
@@ -120,9 +145,13 @@ int32_t UpdateDevice(const UpgradeRequest* request) {
         PrepareCamera(address, owner, handle);
     }
 
-    const int32_t code = SendImages(address, owner, handle);
+    UpgradeVersions versions;
+    bool flashed = false;
+    int32_t code = SendImages(address, owner, handle, versions.before, &flashed);
+    if (code == UPGRADE_OK) {
+        code = VerifyOutcome(handle, flashed, versions);
+    }
     sdk.LprClose(handle);
-    PostUpgradeNote(owner->GetNoteWindow(), WM_UPGRADE_RESULT, code == UPGRADE_OK ? 1 : 0, code,
-                    address);
+    PostUpgradeResult(owner->GetNoteWindow(), code == UPGRADE_OK ? 1 : 0, code, address, versions);
     return 0;
 }

@@ -40,11 +40,15 @@ int32_t UpdateDevice(const UpgradeRequest* request);
 // first × 100 + second × 10 + third, wrapping like 32-bit arithmetic.
 int32_t VersionNumberOf(int32_t first, int32_t second, int32_t third);
 
-// Caller sets both out values to 0; written only by a successful read.
-bool GetDeviceVersion(LprHandle handle, int tries, int32_t* versionNumber, int32_t* fourthField);
+// Caller sets both out values to 0; written only by a successful read, as
+// are the four parts in `parts` when given.
+bool GetDeviceVersion(LprHandle handle, int tries, int32_t* versionNumber, int32_t* fourthField,
+                      int32_t* parts = nullptr);
 
+// `flashed`, when given, is set to whether the camera wrote the image (an
+// image refused as already installed is taken without being written).
 bool UpdateOneImage(const char* address, NoteOwner* owner, LprHandle handle,
-                    const std::string& imagePath, int32_t versionNumber);
+                    const std::string& imagePath, int32_t versionNumber, bool* flashed = nullptr);
 
 // False when the camera did not report itself connected within the bound.
 bool RebootAndWait(LprHandle handle);

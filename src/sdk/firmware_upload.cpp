@@ -40,11 +40,14 @@ UploadOutcome RefusalOutcome(const HttpResult& result) {
     if (result.status == 409) {
         return {LPR_UPDATE_STATE_FAILED, LPR_ERR_BUSY};
     }
-    // An answer we cannot read tells no outcome.
-    return {LPR_UPDATE_STATE_TRANSPORT_FAILED, LPR_ERR_CONNECTION_LOST};
+    // An answer we cannot read tells no outcome, but the camera did not take
+    // the image.
+    return {LPR_UPDATE_STATE_TRANSPORT_FAILED, LPR_ERR_LOST_WHILE_SENDING};
 }
 
-// Transport failures while the body goes out.
+// Transport failures while the body goes out. A break here is never error 3:
+// that one means the camera had accepted the image, and callers take it as
+// "flashed, restarting by itself".
 UploadOutcome SendFailureOutcome(HttpFailure failure) {
     switch (failure) {
     case HttpFailure::CannotConnect:
@@ -54,7 +57,7 @@ UploadOutcome SendFailureOutcome(HttpFailure failure) {
     case HttpFailure::FileUnreadable:
         return {LPR_UPDATE_STATE_FAILED, LPR_ERR_FILE_UNREADABLE};
     default:
-        return {LPR_UPDATE_STATE_TRANSPORT_FAILED, LPR_ERR_CONNECTION_LOST};
+        return {LPR_UPDATE_STATE_TRANSPORT_FAILED, LPR_ERR_LOST_WHILE_SENDING};
     }
 }
 
@@ -101,7 +104,7 @@ void FirmwareUpload::Run(CameraEndpoint endpoint, int fd) {
     std::optional<std::string> sha = ImageSha256(fd, size, &cancel_);
     if (!sha) {
         Finish(cancel_.load()
-                   ? UploadOutcome{LPR_UPDATE_STATE_TRANSPORT_FAILED, LPR_ERR_CONNECTION_LOST}
+                   ? UploadOutcome{LPR_UPDATE_STATE_TRANSPORT_FAILED, LPR_ERR_LOST_WHILE_SENDING}
                    : UploadOutcome{LPR_UPDATE_STATE_FAILED, LPR_ERR_FILE_UNREADABLE});
         return;
     }

@@ -33,6 +33,8 @@ constexpr int32_t LPR_ERR_ALREADY_INSTALLED = 7;
 constexpr int32_t LPR_ERR_FLASH_FAILED = 8;
 constexpr int32_t LPR_ERR_BUSY = 9;
 constexpr int32_t LPR_ERR_TIMEOUT = 10;
+// The connection broke before the camera accepted the image: it never flashed.
+constexpr int32_t LPR_ERR_LOST_WHILE_SENDING = 11;
 
 struct LprSdk {
     int32_t (*LprSetup)();
@@ -40,7 +42,8 @@ struct LprSdk {
     int32_t (*LprStartFindDevice)(LprFindDeviceCallback callback, void* userData);
     int32_t (*LprStopFindDevice)();
     // Null when the log-in fails. `port` is the 16-bit port zero-extended.
-    LprHandle (*LprOpen)(const char* address, uint32_t port, const char* user, const char* password);
+    LprHandle (*LprOpen)(const char* address, uint32_t port, const char* user,
+                         const char* password);
     int32_t (*LprClose)(LprHandle handle);
     // status points to two bytes zeroed by the caller; status[0] = 1 when connected.
     int32_t (*LprIsConnected)(LprHandle handle, uint8_t* status);

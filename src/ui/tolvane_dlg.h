@@ -90,6 +90,8 @@ public:
 
     // Shows text and state on every row of the address; false when no row has it.
     bool UpdateRow(const QString& address, const QString& text, uintptr_t state);
+    // Writes a version into the rows of that address, in both modes.
+    void SetRowVersion(const QString& address, const QString& version);
 
     // Row background of a row state; nothing for states without a colour.
     static std::optional<QColor> RowColour(uintptr_t state);

@@ -65,6 +65,10 @@ intptr_t CTolvaneDlg::OnUpgradeResult(uintptr_t wParam, intptr_t lParam) {
         ++m_nFailed;
     const QString address = FieldQText(note->address);
     const bool single = m_bSingleMode != 0;
+    // The version the camera came back with replaces the one read before; an
+    // unreadable one leaves the cell empty rather than showing a stale version.
+    if (note->check != UPGRADE_CHECK_NONE)
+        SetRowVersion(address, FieldQText(note->versionAfter));
     delete note;
 
     if (single) {
@@ -100,14 +104,16 @@ intptr_t CTolvaneDlg::OnDeviceVersion(uintptr_t wParam, intptr_t /*lParam*/) {
     auto* note = reinterpret_cast<DeviceVersionNote*>(wParam);
     if (!note)
         return 0;
-    const QString address = FieldQText(note->address);
-    const QString version = FieldQText(note->version);
+    SetRowVersion(FieldQText(note->address), FieldQText(note->version));
+    delete note;
+    return 0;
+}
+
+void CTolvaneDlg::SetRowVersion(const QString& address, const QString& version) {
     for (int row = 0; row < m_listDevices->GetItemCount(); ++row) {
         if (m_listDevices->GetItemText(row, COL_IP) == address)
             m_listDevices->SetItemText(row, COL_VERSION, version);
     }
-    delete note;
-    return 0;
 }
 
 bool CTolvaneDlg::UpdateRow(const QString& address, const QString& text, uintptr_t state) {

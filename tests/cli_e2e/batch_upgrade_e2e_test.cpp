@@ -163,6 +163,18 @@ TEST_F(CliEndToEnd, MixedFleetUpgradedInOneBatch) {
          4,
          Image("5.1.7.9")},
         {"15", {{"version", "5.1.7.1"}, {"faults", {{"version_unreadable_reads", 1000}}}}, 2, {}},
+        // Cut half way: never flashed, so the restart rule must not pass it.
+        {"16", {{"version", "6.2.1.2"}, {"faults", {{"drop_upload_at_percent", 50}}}}, 4, {}},
+        // Says done, comes back on its old version.
+        {"17",
+         {{"version", "5.1.7.1"}, {"faults", {{"flash_no_effect", true}}}},
+         6,
+         Image("5.1.7.9")},
+        // Flashed, but its version cannot be read afterwards: success, unverified.
+        {"18",
+         {{"version", "5.1.7.1"}, {"faults", {{"version_unreadable_after_flash", 1000}}}},
+         0,
+         Image("5.1.7.9")},
     };
     json fleet = json::array();
     std::vector<std::string> targets;
@@ -183,6 +195,7 @@ TEST_F(CliEndToEnd, MixedFleetUpgradedInOneBatch) {
     EXPECT_EQ(run.exitCode, 1) << "some cameras are meant to fail";
 
     std::map<std::string, int> codes;
+    std::map<std::string, json> results;
     std::map<std::string, std::vector<int>> steps;
     json summary;
     std::istringstream lines(run.output);
@@ -191,15 +204,28 @@ TEST_F(CliEndToEnd, MixedFleetUpgradedInOneBatch) {
         if (event["event"] == "result") {
             EXPECT_EQ(codes.count(event["address"]), 0u) << "two results for " << event["address"];
             codes[event["address"]] = event["code"];
+            results[event["address"]] = event;
         } else if (event["event"] == "progress") {
             steps[event["address"]].push_back(event["step"]);
         } else if (event["event"] == "summary") {
             summary = event;
         }
     }
-    EXPECT_EQ(summary["succeeded"], 9);
-    EXPECT_EQ(summary["failed"], 5);
-    EXPECT_EQ(summary["text"], "升级完成，成功9台，失败5台。");
+    EXPECT_EQ(summary["succeeded"], 10);
+    EXPECT_EQ(summary["failed"], 7);
+    EXPECT_EQ(summary["text"], "升级完成，成功10台，失败7台。");
+    // What each outcome rests on: the version read before and after.
+    auto versions = [&](const std::string& host) {
+        const json& r = results[net + host];
+        return r["version_before"].dump() + " " + r["version_after"].dump() + " " +
+               r["verified"].dump();
+    };
+    EXPECT_EQ(versions("2"), R"("5.0.6.1" "5.1.7.9" true)");
+    EXPECT_EQ(versions("9"), R"("6.2.1.1" "6.2.1.9" true)");
+    EXPECT_EQ(versions("13"), R"("5.1.7.1" null false)");
+    EXPECT_EQ(versions("17"), R"("5.1.7.1" "5.1.7.1" true)");
+    EXPECT_EQ(versions("18"), R"("5.1.7.1" null false)");
+    EXPECT_EQ(results[net + "17"]["text"], "升级设备失败，升级后版本未改变！");
 
     const std::vector<json> events = sim.Events();
     for (const Camera& c : cameras) {

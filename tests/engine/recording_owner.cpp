@@ -22,12 +22,18 @@ void RecordingOwner::Sink(uint32_t message, uintptr_t wParam, intptr_t lParam) {
     note.message = message;
     note.lParam = lParam;
     note.thread = std::this_thread::get_id();
-    if (message == WM_UPGRADE_PROGRESS || message == WM_UPGRADE_RESULT) {
+    if (message == WM_UPGRADE_RESULT) {
+        const auto* result = reinterpret_cast<const UpgradeResultNote*>(wParam);
+        note.address.assign(result->address, strnlen(result->address, TEXT_FIELD_SIZE));
+        note.value = result->value;
+        note.versionBefore = result->versionBefore;
+        note.version = result->versionAfter;
+        note.check = result->check;
+    } else if (message == WM_UPGRADE_PROGRESS) {
         const auto* upgrade = reinterpret_cast<const UpgradeNote*>(wParam);
         note.address.assign(upgrade->address, strnlen(upgrade->address, TEXT_FIELD_SIZE));
         note.value = upgrade->value;
-        if (message == WM_UPGRADE_PROGRESS && upgrade->value == UPGRADE_STEP_SEND_IMAGE &&
-            lParam != 0) {
+        if (upgrade->value == UPGRADE_STEP_SEND_IMAGE && lParam != 0) {
             const char* buffer = reinterpret_cast<const char*>(lParam);
             note.imageName.assign(buffer, strnlen(buffer, IMAGE_NAME_BUFFER_SIZE));
         }

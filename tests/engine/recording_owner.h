@@ -16,11 +16,13 @@
 struct RecordedNote {
     uint32_t message = 0;
     std::string address;
-    int32_t value = 0;      // step code or result value
-    intptr_t lParam = 0;    // result code; the buffer pointer of step 5
-    std::string imageName;  // step 5 only
-    std::string version;    // WM_DEVICE_VERSION only
-    std::thread::id thread; // the posting thread
+    int32_t value = 0;         // step code or result value
+    intptr_t lParam = 0;       // result code; the buffer pointer of step 5
+    std::string imageName;     // step 5 only
+    std::string version;       // WM_DEVICE_VERSION; a result's version after the upgrade
+    std::string versionBefore; // results only
+    int32_t check = 0;         // results only: UPGRADE_CHECK_*
+    std::thread::id thread;    // the posting thread
 };
 
 class RecordingOwner : public NoteOwner {

@@ -7,6 +7,7 @@
 #include "temp_program_folder.h"
 #include "virtual_clock.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <thread>
 #include <vector>
@@ -189,7 +190,8 @@ TEST_F(UpgradeSequence, EveryVersionRowRunsItsOwnSequence) {
     sdk.Camera("10.0.0.4").versionReplies = {Ok(5, 3, 6, 2), Ok(5, 3, 6, 2), Ok(5, 3, 7, 1)};
     EXPECT_EQ(Run("10.0.0.4"), Cat({kPreparation, kImage, kImage}));
     EXPECT_EQ(ImageNames("10.0.0.4"), (std::vector<std::string>{T::k536To7, T::k537}));
-    EXPECT_EQ(Count("10.0.0.4", "LprGetVersion"), 3);
+    // Two reads before, the re-read, and the check once back from the last image.
+    EXPECT_EQ(Count("10.0.0.4", "LprGetVersion"), 4);
 
     // Single-image rows: no preparation, no service stop, step 5 first.
     struct Row {
@@ -328,6 +330,43 @@ TEST_F(UpgradeSequence, TransferOutcomesAndTheRulesOfErrors7And3) {
             EXPECT_EQ(calls[i].thread, calls[i + 1].thread);
         }
     }
+}
+
+TEST_F(UpgradeSequence, TheVersionAfterTheLastImageDecidesTheOutcome) {
+    auto camera = [&](const char* address, FakeSdk::Transfer transfer) {
+        auto& cam = sdk.Camera(address);
+        const int32_t version[4] = {5, 1, 7, 1};
+        std::copy(version, version + 4, cam.version);
+        cam.transfers = {transfer};
+        return &cam;
+    };
+    auto outcome = [&](const char* address) {
+        const RecordedNote r = ResultOf(address);
+        return std::to_string(r.value) + " " + std::to_string(r.lParam) + " " + r.versionBefore +
+               " " + r.version + " " + std::to_string(r.check);
+    };
+    // Flashed and back on a new build: verified success.
+    camera("10.0.5.1", {});
+    EXPECT_EQ(Run("10.0.5.1"), kImage);
+    EXPECT_EQ(outcome("10.0.5.1"), "1 0 5.1.7.1 5.1.7.2 1");
+    // Says done, comes back on the old version: a failure of its own.
+    camera("10.0.5.2", {.keepsVersion = true});
+    EXPECT_EQ(Run("10.0.5.2"), kImage);
+    EXPECT_EQ(outcome("10.0.5.2"), "0 6 5.1.7.1 5.1.7.1 1");
+    // Already installed: no change expected, still a success.
+    camera("10.0.5.3", {.states = {4}, .error = 7});
+    Run("10.0.5.3");
+    EXPECT_EQ(outcome("10.0.5.3"), "1 0 5.1.7.1 5.1.7.1 1");
+    // Unreadable at the end, after the re-read's tries and pauses: the
+    // success stands, unverified.
+    camera("10.0.5.4", {})->versionFails = true;
+    sdk.Camera("10.0.5.4").versionReplies = {Ok(5, 1, 7, 1), Ok(5, 1, 7, 1)};
+    EXPECT_EQ(Run("10.0.5.4"), Cat({kImage, Repeat(5000, 20)}));
+    EXPECT_EQ(outcome("10.0.5.4"), "1 0 5.1.7.1  2");
+    // A run that fails before the end has no version afterwards.
+    camera("10.0.5.5", {.states = {4}, .error = 8});
+    Run("10.0.5.5");
+    EXPECT_EQ(outcome("10.0.5.5"), "0 4 5.1.7.1  0");
 }
 
 TEST_F(UpgradeSequence, TimeoutsAreTheExactSeriesOfWaits) {

@@ -24,26 +24,27 @@ struct Expected {
     int host;
     QString version;
     QString result;
+    QString after; // the version cell once the batch is done
 };
 
 const QString kOk = QStringLiteral("升级设备成功！");
 
 // The fleet of res/demo-fleet.json, by last address byte.
 const QList<Expected> kFleet{
-    {2, "5.0.6.3", kOk},
-    {3, "5.1.6.2", kOk},
-    {4, "5.1.7.1", kOk},
-    {5, "5.3.6.2", kOk},
-    {6, "5.3.7.1", kOk},
-    {7, "5.5.6.2", kOk},
-    {8, "5.6.6.3", kOk},
-    {9, "6.2.1.2", kOk},
-    {10, "5.1.7.2", kOk},
-    {11, "5.6.6.1", kOk},
+    {2, "5.0.6.3", kOk, "5.1.7.9"},
+    {3, "5.1.6.2", kOk, "5.1.7.9"},
+    {4, "5.1.7.1", kOk, "5.1.7.9"},
+    {5, "5.3.6.2", kOk, "5.3.7.9"},
+    {6, "5.3.7.1", kOk, "5.3.7.9"},
+    {7, "5.5.6.2", kOk, "5.5.6.9"},
+    {8, "5.6.6.3", kOk, "5.6.6.9"},
+    {9, "6.2.1.2", kOk, "6.2.1.9"},
+    {10, "5.1.7.2", kOk, "5.1.7.9"},
+    {11, "5.6.6.1", kOk, "5.6.6.9"},
     // Refuses every log-in: neither a version nor an upgrade.
-    {12, "", "打开设备失败，请检查设备连接是否正常！"},
+    {12, "", "打开设备失败，请检查设备连接是否正常！", ""},
     // Its flash fails.
-    {13, "5.5.6.1", "升级设备失败，请直连设备再升级！"},
+    {13, "5.5.6.1", "升级设备失败，请直连设备再升级！", "5.5.6.1"},
 };
 
 QString Prefix() {
@@ -177,6 +178,7 @@ void GuiEndToEnd::searchTickAllAndBatchUpgradeTheFleet() {
         list->scrollTo(list->model()->index(row, COL_PORT));
         const QImage image = list->viewport()->grab().toImage();
         QCOMPARE(list->GetItemText(row, COL_PROGRESS), camera.result);
+        QCOMPARE(list->GetItemText(row, COL_VERSION), camera.after);
         const bool ok = camera.result == kOk;
         QCOMPARE(list->GetItemData(row), ok ? ROW_SUCCEEDED : ROW_FAILED);
         const QRect cell = list->visualRect(list->model()->index(row, COL_PORT));

@@ -151,7 +151,8 @@ TEST(SdkCamsim, SimulatedFaultsEndWithTheProtocolsCodes) {
         {"address":"127.61.2.4","version":"5.1.7.2","faults":{"drop_upload_at_percent":50}},
         {"address":"127.61.2.5","version":"6.2.1.2"},
         {"address":"127.61.2.6","version":"5.1.7.2","faults":{"shell_fail":{"./feeddog &":1}}},
-        {"address":"127.61.2.7","version":"5.1.7.2","faults":{"no_return_after_restart":true}}]})"));
+        {"address":"127.61.2.7","version":"5.1.7.2","faults":{"no_return_after_restart":true}},
+        {"address":"127.61.2.8","version":"6.2.1.2","faults":{"drop_upload_at_percent":50}}]})"));
     ASSERT_TRUE(sim.WaitReady());
     Image dm3730("DM3730", "5.1.7.3", 4 << 20);
     Image hs3516("HS3516", "6.2.1.3");
@@ -166,8 +167,9 @@ TEST(SdkCamsim, SimulatedFaultsEndWithTheProtocolsCodes) {
         int32_t error;
     };
     for (const Case& c : {Case{"127.61.2.3", &dm3730, 4, LPR_ERR_FLASH_FAILED},
-                          Case{"127.61.2.4", &dm3730, -1, LPR_ERR_CONNECTION_LOST},
-                          Case{"127.61.2.5", &hs3516, -1, LPR_ERR_CONNECTION_LOST}}) {
+                          Case{"127.61.2.4", &dm3730, -1, LPR_ERR_LOST_WHILE_SENDING},
+                          Case{"127.61.2.5", &hs3516, -1, LPR_ERR_CONNECTION_LOST},
+                          Case{"127.61.2.8", &hs3516, -1, LPR_ERR_LOST_WHILE_SENDING}}) {
         LprHandle handle = Sdk().LprOpen(c.address, kPort, "admin", "ploma");
         ASSERT_NE(handle, nullptr) << c.address;
         ASSERT_EQ(Sdk().LprUpdateStart(handle, c.image->Path()), 0);

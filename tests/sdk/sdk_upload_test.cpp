@@ -92,9 +92,9 @@ TEST(SdkUpload, CameraRefusalsAndFailuresCarryTheCameraCodeOnTheCallingThread) {
     const std::vector<Case> cases = {
         {400, R"({"error":7,"message":"already installed"})", {}, 4, 7},
         {400, R"({"error":5,"message":"checksum"})", {}, 4, 5},
-        {409, "", {}, 4, 9},        // busy without a readable body
-        {400, "<html>", {}, -1, 3}, // an answer that tells no outcome
-        {401, "{}", {}, -1, 2},     // credentials withdrawn meanwhile
+        {409, "", {}, 4, 9},         // busy without a readable body
+        {400, "<html>", {}, -1, 11}, // an answer that tells no outcome
+        {401, "{}", {}, -1, 2},      // credentials withdrawn meanwhile
         {202, "{}", {R"({"state":"failed","error":8,"progress":40})"}, 4, 8},
         {202, "{}", {R"({"state":"failed","error":0})"}, 4, 8},
         {202, "{}", {R"({"state":"idle","error":0,"progress":0})"}, -1, 3},
@@ -130,7 +130,7 @@ TEST(SdkUpload, LostOrMissingCameraFailsWithTheTransportCode) {
         Opened opened(camera);
         ASSERT_EQ(Sdk().LprUpdateStart(opened.handle, image.Path().c_str()), 0);
         EXPECT_EQ(StatesAfterSending(opened.handle, 1)[0], -1);
-        EXPECT_EQ(Sdk().LprUpdateGetError(), LPR_ERR_CONNECTION_LOST);
+        EXPECT_EQ(Sdk().LprUpdateGetError(), LPR_ERR_LOST_WHILE_SENDING);
     }
     {
         // Stops reading mid-upload on the connection reused from the

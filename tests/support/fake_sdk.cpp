@@ -318,6 +318,7 @@ int32_t FakeSdk::UpdateStart(LprHandle handle, const char* imagePath) {
             result = transfer.startResult;
             h->transfer = transfer;
             h->stateIndex = 0;
+            h->flashed = false;
             h->transferActive = result != -1;
         }
     }
@@ -343,6 +344,14 @@ int32_t FakeSdk::UpdateGetState(LprHandle handle) {
                 state = states[std::min(h->stateIndex, states.size() - 1)];
                 ++h->stateIndex;
                 error = h->transfer.error;
+                const bool written = state == LPR_UPDATE_STATE_DONE ||
+                                     (error == LPR_ERR_CONNECTION_LOST &&
+                                      (state == LPR_UPDATE_STATE_FAILED ||
+                                       state == LPR_UPDATE_STATE_TRANSPORT_FAILED));
+                if (written && !h->transfer.keepsVersion && !h->flashed) {
+                    ++self->m_cameras[address].version[3];
+                    h->flashed = true;
+                }
             }
         }
     }

@@ -44,6 +44,9 @@ public:
         int32_t startResult = 0;        // -1: refused
         std::vector<int32_t> states{1}; // n-th LprUpdateGetState; the last repeats
         int32_t error = 0;              // LprUpdateGetError after a state of 4 or -1
+        // A transfer seen done (or lost after acceptance, error 3) raises the
+        // camera's fourth version number, as a flash would, unless this is set.
+        bool keepsVersion = false;
     };
 
     struct CameraScript {
@@ -106,6 +109,7 @@ private:
         Transfer transfer;
         size_t stateIndex = 0;
         bool transferActive = false;
+        bool flashed = false; // this transfer has raised the camera's version
     };
 
     static const LprSdk kTable;

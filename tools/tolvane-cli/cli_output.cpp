@@ -34,17 +34,30 @@ void CliOutput::Progress(const std::string& address, int32_t step, const std::st
     }
 }
 
-void CliOutput::Result(const std::string& address, int32_t value, intptr_t code) {
-    const std::string text = ResultText(value, code);
+void CliOutput::Result(const UpgradeResultNote& note, intptr_t code) {
+    const std::string address = FieldText(note.address);
+    const std::string text = ResultText(note.value, code);
+    const std::string before = FieldText(note.versionBefore);
+    const std::string after = FieldText(note.versionAfter);
     if (m_json) {
+        auto versionOrNull = [](const std::string& v) { return v.empty() ? json() : json(v); };
         Line(Dump({{"event", "result"},
                    {"address", address},
-                   {"success", value != 0},
+                   {"success", note.value != 0},
                    {"code", code},
-                   {"text", text}}));
-    } else {
-        Line(address + "\t" + text);
+                   {"text", text},
+                   {"version_before", versionOrNull(before)},
+                   {"version_after", versionOrNull(after)},
+                   {"verified", note.check == UPGRADE_CHECK_VERIFIED}}));
+        return;
     }
+    std::string line = address + "\t" + text;
+    if (note.check == UPGRADE_CHECK_VERIFIED) {
+        line += "\t" + before + " -> " + after;
+    } else if (note.check == UPGRADE_CHECK_UNVERIFIED) {
+        line += "\t" + before + " -> ? (unverified: the version could not be read afterwards)";
+    }
+    Line(line);
 }
 
 void CliOutput::NotDispatched(const std::string& address) {

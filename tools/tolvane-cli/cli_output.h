@@ -2,6 +2,8 @@
 // Every line is flushed at once so that automation sees it as it arrives.
 #pragma once
 
+#include "engine/requests_notes.h"
+
 #include <cstdint>
 #include <cstdio>
 #include <string>
@@ -11,7 +13,9 @@ public:
     CliOutput(bool json, std::FILE* out) : m_json(json), m_out(out) {}
 
     void Progress(const std::string& address, int32_t step, const std::string& imageName);
-    void Result(const std::string& address, int32_t value, intptr_t code);
+    // The note's versions and check go with the outcome (JSON: version_before,
+    // version_after, verified).
+    void Result(const UpgradeResultNote& note, intptr_t code);
     void NotDispatched(const std::string& address);
     void NoResult(const std::string& address);
     void RunningSummary(int total, int done, int succeeded, int failed);

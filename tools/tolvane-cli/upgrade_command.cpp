@@ -116,7 +116,7 @@ int RunUpgrade(const std::vector<UpgradeTarget>& targets, const std::string& use
         } else if (note.message == WM_UPGRADE_RESULT) {
             const auto* result = reinterpret_cast<const UpgradeResultNote*>(note.wParam);
             const std::string address = FieldText(result->address);
-            output.Result(address, result->value, note.lParam);
+            output.Result(*result, note.lParam);
             (result->value != 0 ? succeeded : failed) += 1;
             if (--pending[address] <= 0) {
                 pending.erase(address);
