@@ -1,6 +1,7 @@
 #include "camera_config.h"
 
-#include <arpa/inet.h>
+#include "netaddr/dotted_ipv4.h"
+
 #include <nlohmann/json.hpp>
 #include <set>
 #include <stdexcept>
@@ -181,25 +182,23 @@ json mergeDefaults(const json& defaults, const json& camera) {
 } // namespace
 
 std::string addressAfter(const std::string& base, std::uint32_t index) {
-    in_addr addr{};
-    if (inet_pton(AF_INET, base.c_str(), &addr) != 1) {
-        invalid("not an IPv4 address: " + base);
+    std::string fault;
+    const std::optional<netaddr::Ipv4Address> parsed = netaddr::ParseIpv4(base, &fault);
+    if (!parsed) {
+        invalid("--base \"" + base + "\" is not a dotted IPv4 address: " + fault);
     }
-    std::uint64_t value = ntohl(addr.s_addr);
-    value += index;
+    const std::uint64_t value = std::uint64_t{parsed->value} + index;
     if (value > 0xffffffffULL) {
         invalid("address range runs past 255.255.255.255");
     }
-    addr.s_addr = htonl(static_cast<std::uint32_t>(value));
-    char textBuf[INET_ADDRSTRLEN] = {};
-    inet_ntop(AF_INET, &addr, textBuf, sizeof textBuf);
-    return textBuf;
+    return netaddr::FormatIpv4(static_cast<std::uint32_t>(value));
 }
 
 void completeAndValidate(CameraConfig& camera) {
-    in_addr addr{};
-    if (inet_pton(AF_INET, camera.address.c_str(), &addr) != 1) {
-        invalid("address \"" + camera.address + "\" is not a dotted IPv4 address");
+    std::string fault;
+    const std::optional<netaddr::Ipv4Address> address = netaddr::ParseIpv4(camera.address, &fault);
+    if (!address) {
+        invalid("address \"" + camera.address + "\" is not a dotted IPv4 address: " + fault);
     }
     if (camera.port == 0) {
         invalid("port must be between 1 and 65535");
@@ -218,8 +217,7 @@ void completeAndValidate(CameraConfig& camera) {
         camera.model = "LPR-" + camera.platform;
     }
     if (camera.serial.empty()) {
-        camera.serial =
-            "SIM" + std::to_string(ntohl(addr.s_addr)) + "-" + std::to_string(camera.port);
+        camera.serial = "SIM" + std::to_string(address->value) + "-" + std::to_string(camera.port);
     }
     if (camera.model.size() > 200 || camera.serial.size() > 200) {
         invalid("model and serial must be at most 200 bytes");

@@ -1,6 +1,7 @@
 #include "engine/upgrade_log.h"
 
 #include "engine/program_folder.h"
+#include "netaddr/dotted_ipv4.h"
 
 #include <cstdio>
 #include <cstring>
@@ -13,44 +14,13 @@ std::mutex g_appendMutex;
 
 } // namespace
 
-bool IsPlainDottedIPv4(const char* address) {
-    if (address == nullptr) {
-        return false;
-    }
-    int parts = 0;
-    const char* p = address;
-    while (true) {
-        int digits = 0;
-        int value = 0;
-        while (*p >= '0' && *p <= '9') {
-            value = value * 10 + (*p - '0');
-            ++digits;
-            ++p;
-            if (digits > 3) {
-                return false;
-            }
-        }
-        if (digits == 0 || value > 255) {
-            return false;
-        }
-        ++parts;
-        if (*p == '\0') {
-            return parts == 4;
-        }
-        if (*p != '.' || parts == 4) {
-            return false;
-        }
-        ++p;
-    }
-}
-
 std::string UpdateLogPath(const char* address) {
     return GetProgramFolder() + std::filesystem::path::preferred_separator + address +
            "_update.log";
 }
 
 void WriteUpdateLog(const char* address, const char* text) {
-    if (!IsPlainDottedIPv4(address) || text == nullptr) {
+    if (!netaddr::IsDottedIpv4(address) || text == nullptr) {
         return;
     }
     AppendTextToFile(UpdateLogPath(address), text);

@@ -18,10 +18,6 @@ inline constexpr char LOG_FEED_DOG_FAILED[] = "\xce\xb9\xb9\xb7\xca\xa7\xb0\xdc.
 // kill av_server失败.
 inline constexpr char LOG_KILL_AV_SERVER_FAILED[] = "kill av_server\xca\xa7\xb0\xdc.\n";
 
-// True for four dot-separated decimal parts of 1 to 3 digits, each 0-255:
-// the only address texts that may become part of a file name.
-bool IsPlainDottedIPv4(const char* address);
-
 // Program folder + separator + address + "_update.log".
 std::string UpdateLogPath(const char* address);
 

@@ -3,7 +3,6 @@
 #include "sdk/camera_messages.h"
 
 #include <algorithm>
-#include <arpa/inet.h>
 #include <cerrno>
 #include <chrono>
 #include <cstring>
@@ -281,14 +280,6 @@ HttpResult Finish(const StepResult& step, Exchange& ex) {
 void EnsureCurlInitialised() {
     static std::once_flag once;
     std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
-}
-
-bool IsDottedIpv4(const char* text) {
-    if (text == nullptr || std::strlen(text) > 15) {
-        return false;
-    }
-    in_addr parsed{};
-    return inet_pton(AF_INET, text, &parsed) == 1;
 }
 
 HttpResult PerformCameraCall(const CameraEndpoint& endpoint, const HttpCall& call) {

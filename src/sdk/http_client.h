@@ -68,7 +68,4 @@ HttpResult PerformCameraCall(const CameraEndpoint& endpoint, const HttpCall& cal
 // libcurl's global set-up, once per process; safe from any thread.
 void EnsureCurlInitialised();
 
-// True for a dotted IPv4 text such as "192.168.1.10" (nothing else reaches a URL).
-bool IsDottedIpv4(const char* text);
-
 } // namespace lpr

@@ -1,5 +1,6 @@
 // The network implementation of the SDK table: each operation validates its
 // handle, then talks to the camera with the bounds of camera_calls.h.
+#include "netaddr/dotted_ipv4.h"
 #include "sdk/camera_calls.h"
 #include "sdk/device_search.h"
 #include "sdk/http_client.h"
@@ -48,7 +49,7 @@ int32_t NetStopFindDevice() {
 
 LprHandle NetOpen(const char* address, uint32_t port, const char* user, const char* password) {
     uint16_t port16 = static_cast<uint16_t>(port & 0xffff);
-    if (!IsDottedIpv4(address) || port16 == 0 || user == nullptr || password == nullptr) {
+    if (!netaddr::IsDottedIpv4(address) || port16 == 0 || user == nullptr || password == nullptr) {
         return nullptr;
     }
     CameraEndpoint endpoint{address, port16, DigestCredentials{user, password}};
@@ -125,7 +126,8 @@ int32_t NetReboot(LprHandle handle) {
 }
 
 int32_t NetRemoteShellExec(const char* address, const char* command) {
-    if (address == nullptr || command == nullptr || std::strlen(command) > kMaxShellCommandBytes) {
+    if (!netaddr::IsDottedIpv4(address) || command == nullptr ||
+        std::strlen(command) > kMaxShellCommandBytes) {
         return -1;
     }
     std::shared_ptr<CameraSession> session = FindSessionByAddress(address);

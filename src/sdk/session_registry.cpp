@@ -56,12 +56,19 @@ std::shared_ptr<CameraSession> TakeSession(LprHandle handle) {
 std::shared_ptr<CameraSession> FindSessionByAddress(const std::string& address) {
     Registry& registry = TheRegistry();
     std::lock_guard<std::mutex> lock(registry.mutex);
+    std::shared_ptr<CameraSession> newest;
     for (auto it = registry.sessions.rbegin(); it != registry.sessions.rend(); ++it) {
-        if (it->second->endpoint.address == address) {
-            return it->second;
+        const CameraEndpoint& endpoint = it->second->endpoint;
+        if (endpoint.address != address) {
+            continue;
+        }
+        if (!newest) {
+            newest = it->second;
+        } else if (endpoint.port != newest->endpoint.port) {
+            return nullptr;
         }
     }
-    return nullptr;
+    return newest;
 }
 
 std::vector<std::shared_ptr<CameraSession>> TakeAllSessions() {

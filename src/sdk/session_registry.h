@@ -27,7 +27,10 @@ std::shared_ptr<CameraSession> FindSession(LprHandle handle);
 // Removes the handle; the session, or null when it was not open.
 std::shared_ptr<CameraSession> TakeSession(LprHandle handle);
 
-// The most recently opened session for this address text, or null.
+// The most recently opened session for this address text; null when none is
+// open, or when the open ones disagree on the port: behind one address
+// (port forwarding, NAT) each port may be another camera, and the address
+// alone cannot tell which one is meant.
 std::shared_ptr<CameraSession> FindSessionByAddress(const std::string& address);
 
 // Removes every handle.

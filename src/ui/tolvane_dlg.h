@@ -49,8 +49,8 @@ constexpr uintptr_t ROW_FAILED = 3;
 // The tick that the next click on the tick column's heading gives every row.
 extern int32_t g_bSelectAll;
 
-// True when `first` sorts before `second`: both four dot-separated parts,
-// compared part by part as numbers (leading digits, 0 when none).
+// True when `first` sorts before `second`, in the one address order of the
+// project (netaddr::AddressLess), which the command line's search shares.
 bool IsAddressLess(const QString& first, const QString& second);
 
 class CTolvaneDlg : public QDialog, public NoteOwner {

@@ -1,49 +1,17 @@
 // Network search and the device list: ordered insertion, ticking all rows,
 // copying an address into the address box.
 #include "device_list_ctrl.h"
-#include "input_checks.h"
 #include "ip_address_ctrl.h"
+#include "netaddr/address_order.h"
 #include "sdk/lpr_sdk.h"
 #include "tolvane_dlg.h"
 
 #include <QString>
-#include <string>
-#include <string_view>
 
 int32_t g_bSelectAll = 1;
 
-namespace {
-
-// Splits at every dot; false unless there are exactly four parts.
-bool SplitAddress(std::string_view text, int64_t (&parts)[4]) {
-    size_t count = 0;
-    size_t start = 0;
-    while (true) {
-        const size_t dot = text.find('.', start);
-        if (count == 4)
-            return false;
-        parts[count++] = LeadingNumber(text.substr(start, dot - start));
-        if (dot == std::string_view::npos)
-            break;
-        start = dot + 1;
-    }
-    return count == 4;
-}
-
-} // namespace
-
 bool IsAddressLess(const QString& first, const QString& second) {
-    const std::string a = first.toStdString();
-    const std::string b = second.toStdString();
-    int64_t left[4];
-    int64_t right[4];
-    if (!SplitAddress(a, left) || !SplitAddress(b, right))
-        return false;
-    for (int i = 0; i < 4; ++i) {
-        if (left[i] != right[i])
-            return left[i] < right[i];
-    }
-    return false;
+    return netaddr::AddressLess(first.toStdString(), second.toStdString());
 }
 
 void CTolvaneDlg::OnBnClickedSearch() {

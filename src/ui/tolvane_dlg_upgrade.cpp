@@ -35,7 +35,8 @@ void CTolvaneDlg::OnBnClickedUpgrade() {
     if (m_strPort.isEmpty())
         return notice(ui_text::kEnterPort);
     const int32_t port = AtoiLike(m_strPort);
-    if (port <= 0)
+    // Only 16 bits of the port reach the camera: 65616 would quietly become 80.
+    if (port <= 0 || port > 65535)
         return notice(ui_text::kBadPort);
     if (m_strUser.isEmpty())
         return notice(ui_text::kEnterUser);

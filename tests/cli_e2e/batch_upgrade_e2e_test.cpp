@@ -188,6 +188,12 @@ TEST_F(CliEndToEnd, MixedFleetUpgradedInOneBatch) {
                       harness::FleetArgs(folder.Path() / "fleet.json", fleet, kScale));
     ASSERT_TRUE(sim.WaitReady()) << "camsim did not start: " << sim.Errors();
 
+    // One bad address (a leading zero) refuses the whole command before anything is sent.
+    EXPECT_EQ(Cli({"upgrade", targets[0], "010.0.0.1"}, 20s).exitCode, 2);
+    for (const json& event : sim.Events()) {
+        EXPECT_EQ(event.value("request", "").find(" /api/"), std::string::npos) << event;
+    }
+
     std::vector<std::string> args = {"upgrade"};
     args.insert(args.end(), targets.begin(), targets.end());
     const ProgramRun run = Cli(args, 50s);

@@ -2,6 +2,7 @@
 #include "engine/image_catalogue.h"
 #include "engine/program_folder.h"
 #include "engine/upgrade_log.h"
+#include "netaddr/dotted_ipv4.h"
 #include "temp_program_folder.h"
 
 #include <cstdlib>
@@ -164,15 +165,16 @@ TEST(UpgradeLog, LinesAreGbkBytesWithCrLfAppendedToTheAddressFile) {
 }
 
 TEST(UpgradeLog, OnlyPlainDottedAddressesBecomeFileNames) {
-    for (const char* good : {"0.0.0.0", "255.255.255.255", "127.0.0.2", "010.1.1.1"}) {
-        EXPECT_TRUE(IsPlainDottedIPv4(good)) << good;
+    for (const char* good : {"0.0.0.0", "255.255.255.255", "127.0.0.2"}) {
+        EXPECT_TRUE(netaddr::IsDottedIpv4(good)) << good;
     }
-    for (const char* bad : {"", "1.2.3", "1.2.3.4.5", "1.2.3.256", "1.2.3.4 ", " 1.2.3.4", "1..2.3",
-                            "1.2.3.", ".1.2.3", "a.b.c.d", "1.2.3.1000", "../../etc/x",
-                            "1.2.3.4/../../x", "1.2.3.4\\x", "-1.2.3.4", "+1.2.3.4", "0x1.2.3.4"}) {
-        EXPECT_FALSE(IsPlainDottedIPv4(bad)) << bad;
+    for (const char* bad :
+         {"", "1.2.3", "1.2.3.4.5", "1.2.3.256", "1.2.3.4 ", " 1.2.3.4", "1..2.3", "1.2.3.",
+          ".1.2.3", "a.b.c.d", "1.2.3.1000", "../../etc/x", "1.2.3.4/../../x", "1.2.3.4\\x",
+          "-1.2.3.4", "+1.2.3.4", "0x1.2.3.4", "010.1.1.1"}) {
+        EXPECT_FALSE(netaddr::IsDottedIpv4(bad)) << bad;
     }
-    EXPECT_FALSE(IsPlainDottedIPv4(nullptr));
+    EXPECT_FALSE(netaddr::IsDottedIpv4(nullptr));
 
     TempProgramFolder folder;
     fs::create_directories(folder.Path() / "sub");

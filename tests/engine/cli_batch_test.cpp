@@ -62,13 +62,14 @@ TEST(CliTargets, AddressesAndPortsAreCheckedBeforeAnythingIsSent) {
     target = ParseUpgradeTarget("127.0.0.2:8080", &error);
     ASSERT_TRUE(target);
     EXPECT_EQ(target->port, 8080);
-    for (const char* bad :
-         {"", "0.0.0.0", "255.255.255.255", "1.2.3", "host.example", "1.2.3.4:", "1.2.3.4:0",
-          "1.2.3.4:65536", "1.2.3.4:80x", "1.2.3.4:-1", "../1.2.3.4", "1.2.3.4:80:81"}) {
+    for (const char* bad : {"", "0.0.0.0", "255.255.255.255", "1.2.3", "host.example",
+                            "1.2.3.4:", "1.2.3.4:0", "1.2.3.4:65536", "1.2.3.4:80x", "1.2.3.4:-1",
+                            "../1.2.3.4", "1.2.3.4:80:81", "010.0.0.1"}) {
         error.clear();
         EXPECT_FALSE(ParseUpgradeTarget(bad, &error)) << bad;
         EXPECT_FALSE(error.empty()) << bad;
     }
+    EXPECT_NE(error.find("field 1 has a leading zero"), std::string::npos) << error;
     // The bound grows with the busiest worker's share and is never zero.
     EXPECT_GT(UpgradeTimeBound(0).count(), 0);
     EXPECT_EQ(UpgradeTimeBound(5), UpgradeTimeBound(1));

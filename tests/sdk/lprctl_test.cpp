@@ -47,6 +47,7 @@ TEST(Lprctl, EveryFailureHasItsOwnExitCode) {
     EXPECT_EQ(Exit({"version", "127.61.6"}), 1);
     EXPECT_EQ(Exit({"version", "127.61.6.2:0"}), 1);
     EXPECT_EQ(Exit({"version", "127.61.6.2:65536"}), 1);
+    EXPECT_EQ(Exit({"version", "127.61.6.2:018080"}), 1); // leading zero
     EXPECT_EQ(Exit({"search", "--seconds", "0"}), 1);
     EXPECT_EQ(Exit({"shell", "127.61.6.2:18080", std::string(257, 'x')}), 1);
     EXPECT_EQ(Exit({"--help"}), 0);

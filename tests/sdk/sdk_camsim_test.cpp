@@ -144,6 +144,46 @@ TEST(SdkCamsim, UpgradeRestartAndShellKeepOneHandle) {
     EXPECT_NE(Sdk().RemoteShellExec("127.61.1.2", "./feeddog &"), 0); // no handle any more
 }
 
+// Two cameras behind one address (port forwarding): while handles to both
+// are open, a shell command by address alone could reach either, so none is
+// sent; with one port left it goes to that camera.
+TEST(SdkCamsim, ShellCommandsByAddressNeedOnePortAmongTheOpenHandles) {
+    const uint16_t other = kPort == 65535 ? kPort - 1 : kPort + 1;
+    CamsimProcess sim(CAMSIM_BINARY, CamsimArgs(R"([{"address":"127.61.9.2","port":18080},
+                                     {"address":"127.61.9.2","port":)" +
+                                                std::to_string(other) + "}]"));
+    ASSERT_TRUE(sim.WaitReady());
+    auto shellsRun = [&] {
+        std::vector<std::pair<int, std::string>> run;
+        for (const auto& event : sim.Events()) {
+            if (event.value("request", "") == "POST /api/v1/shell" &&
+                event.value("outcome", "").rfind("200", 0) == 0) {
+                run.emplace_back(event.value("port", 0), event.value("detail", ""));
+            }
+        }
+        return run;
+    };
+    LprHandle first = Sdk().LprOpen("127.61.9.2", kPort, "admin", "ploma");
+    LprHandle again = Sdk().LprOpen("127.61.9.2", kPort, "admin", "ploma");
+    ASSERT_NE(first, nullptr);
+    ASSERT_NE(again, nullptr);
+    EXPECT_EQ(Sdk().RemoteShellExec("127.61.9.2", "./feeddog &"), 0); // one port, two handles
+    LprHandle second = Sdk().LprOpen("127.61.9.2", other, "admin", "ploma");
+    ASSERT_NE(second, nullptr);
+    EXPECT_NE(Sdk().RemoteShellExec("127.61.9.2", "killall av_server.out"), 0);
+    Sdk().LprClose(second);
+    EXPECT_EQ(Sdk().RemoteShellExec("127.61.9.2", "rm /mnt/log/ivs* "), 0);
+    Sdk().LprClose(first);
+    Sdk().LprClose(again);
+    second = Sdk().LprOpen("127.61.9.2", other, "admin", "ploma");
+    EXPECT_EQ(Sdk().RemoteShellExec("127.61.9.2", "killall av_server.out"), 0);
+    Sdk().LprClose(second);
+    EXPECT_EQ(shellsRun(),
+              (std::vector<std::pair<int, std::string>>{{kPort, "./feeddog &"},
+                                                        {kPort, "rm /mnt/log/ivs* "},
+                                                        {other, "killall av_server.out"}}));
+}
+
 TEST(SdkCamsim, SimulatedFaultsEndWithTheProtocolsCodes) {
     CamsimProcess sim(CAMSIM_BINARY, CamsimArgs(R"({"defaults":{"port":18080},"cameras":[
         {"address":"127.61.2.2","version":"5.1.7.2","faults":{"refuse_login":true}},

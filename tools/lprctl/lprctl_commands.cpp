@@ -1,8 +1,8 @@
 #include "lprctl_commands.h"
 
+#include "netaddr/dotted_ipv4.h"
 #include "sdk/lpr_sdk.h"
 
-#include <arpa/inet.h>
 #include <chrono>
 #include <cstdio>
 #include <map>
@@ -104,28 +104,16 @@ void OnFound(uint32_t, const char* address, uint32_t port, uint32_t, uint32_t, u
 
 } // namespace
 
-std::optional<Target> ParseTarget(const std::string& text) {
-    Target target;
-    std::string address = text;
-    std::size_t colon = text.find(':');
-    if (colon != std::string::npos) {
-        address = text.substr(0, colon);
-        std::string port = text.substr(colon + 1);
-        if (port.empty() || port.size() > 5 ||
-            port.find_first_not_of("0123456789") != std::string::npos) {
-            return std::nullopt;
-        }
-        unsigned long value = std::stoul(port);
-        if (value < 1 || value > 65535) {
-            return std::nullopt;
-        }
-        target.port = static_cast<uint16_t>(value);
-    }
-    in_addr parsed{};
-    if (address.size() > 15 || inet_pton(AF_INET, address.c_str(), &parsed) != 1) {
+std::optional<Target> ParseTarget(const std::string& text, std::string* error) {
+    const std::optional<netaddr::Ipv4Address> parsed = netaddr::ParseIpv4WithPort(text, error);
+    if (!parsed) {
         return std::nullopt;
     }
-    target.address = address;
+    Target target;
+    target.address = netaddr::FormatIpv4(parsed->value);
+    if (parsed->port != 0) {
+        target.port = parsed->port;
+    }
     return target;
 }
 

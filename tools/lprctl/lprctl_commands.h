@@ -29,8 +29,9 @@ struct Target {
     std::string password = "ploma";
 };
 
-// "a.b.c.d" or "a.b.c.d:port"; nothing when either part is not valid.
-std::optional<Target> ParseTarget(const std::string& text);
+// "a.b.c.d" or "a.b.c.d:port"; nothing when either part is not valid, and
+// then `error`, when given, names the fault.
+std::optional<Target> ParseTarget(const std::string& text, std::string* error = nullptr);
 
 // The protocol's text for an upgrade error code.
 const char* ErrorText(int32_t code);

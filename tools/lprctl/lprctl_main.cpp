@@ -23,8 +23,10 @@ Exit codes:
 CLI::Validator TargetText() {
     return CLI::Validator(
         [](std::string& text) {
-            return lprctl::ParseTarget(text) ? std::string()
-                                             : "expected a.b.c.d or a.b.c.d:port, got " + text;
+            std::string fault;
+            return lprctl::ParseTarget(text, &fault)
+                       ? std::string()
+                       : "'" + text + "': " + fault + " (expected a.b.c.d or a.b.c.d:port)";
         },
         "ADDR[:PORT]");
 }

@@ -1,13 +1,12 @@
 #include "search_command.h"
 
 #include "cli_session.h"
+#include "netaddr/address_order.h"
 #include "osa/osa_sleep.h"
 #include "sdk/lpr_sdk.h"
 
 #include <algorithm>
 #include <atomic>
-#include <cstdlib>
-#include <cstring>
 #include <deque>
 #include <string>
 #include <vector>
@@ -38,30 +37,18 @@ struct FoundCamera {
     std::string version;
 };
 
-// Numeric order of dotted addresses, as the device list sorts its rows;
-// texts that are not four parts go last.
-bool AddressLess(const std::string& a, const std::string& b) {
-    auto parts = [](const std::string& text, long out[4]) {
-        int n = 0;
-        const char* p = text.c_str();
-        while (n < 4) {
-            out[n++] = std::atol(p);
-            p = std::strchr(p, '.');
-            if (p == nullptr) {
-                break;
-            }
-            ++p;
-        }
-        return n == 4 && p == nullptr;
-    };
-    long pa[4] = {};
-    long pb[4] = {};
-    const bool okA = parts(a, pa);
-    const bool okB = parts(b, pb);
-    if (!okA || !okB) {
-        return okA && !okB;
+// The device list's order: each camera, in arrival order, goes before the
+// first one it sorts before, so the listing matches the window's rows.
+std::vector<FoundCamera> InAddressOrder(const std::vector<FoundCamera>& cameras) {
+    std::vector<FoundCamera> ordered;
+    ordered.reserve(cameras.size());
+    for (const FoundCamera& camera : cameras) {
+        auto at = std::find_if(ordered.begin(), ordered.end(), [&](const FoundCamera& row) {
+            return netaddr::AddressLess(camera.address, row.address);
+        });
+        ordered.insert(at, camera);
     }
-    return std::lexicographical_compare(pa, pa + 4, pb, pb + 4);
+    return ordered;
 }
 
 // Per visit: the SDK's log-in and read timeouts plus the worker's pauses.
@@ -153,11 +140,7 @@ int RunSearch(double seconds, std::optional<std::chrono::milliseconds> versionBo
         handle(note);
     }
 
-    std::stable_sort(cameras.begin(), cameras.end(),
-                     [](const FoundCamera& a, const FoundCamera& b) {
-                         return AddressLess(a.address, b.address);
-                     });
-    for (const FoundCamera& camera : cameras) {
+    for (const FoundCamera& camera : InAddressOrder(cameras)) {
         output.Device(camera.address, camera.port, camera.version);
     }
     return 0;

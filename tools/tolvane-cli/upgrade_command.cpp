@@ -1,8 +1,8 @@
 #include "upgrade_command.h"
 
 #include "cli_session.h"
-#include "engine/upgrade_log.h"
 #include "engine/upgrade_sequence.h"
+#include "netaddr/dotted_ipv4.h"
 #include "osa/osa_sleep.h"
 
 #include <cstdio>
@@ -29,38 +29,23 @@ constexpr uint64_t kWorstCameraMs =
 // Unscaled allowance per camera for the SDK's own network timeouts.
 constexpr uint64_t kSdkAllowanceMs = 600'000;
 
-bool ParsePort(const std::string& text, int32_t* port) {
-    if (text.empty() || text.size() > 5) {
-        return false;
-    }
-    int value = 0;
-    for (char c : text) {
-        if (c < '0' || c > '9') {
-            return false;
-        }
-        value = value * 10 + (c - '0');
-    }
-    if (value < 1 || value > 65535) {
-        return false;
-    }
-    *port = value;
-    return true;
-}
-
 } // namespace
 
 std::optional<UpgradeTarget> ParseUpgradeTarget(const std::string& text, std::string* error) {
-    UpgradeTarget target;
-    const size_t colon = text.find(':');
-    target.address = text.substr(0, colon);
-    if (colon != std::string::npos && !ParsePort(text.substr(colon + 1), &target.port)) {
-        *error = "'" + text + "': the port must be a number from 1 to 65535";
+    std::string fault;
+    const std::optional<netaddr::Ipv4Address> parsed = netaddr::ParseIpv4WithPort(text, &fault);
+    if (!parsed) {
+        *error = "'" + text + "': " + fault + " (expected a.b.c.d or a.b.c.d:port)";
         return std::nullopt;
     }
-    if (!IsPlainDottedIPv4(target.address.c_str()) || target.address == "0.0.0.0" ||
-        target.address == "255.255.255.255") {
-        *error = "'" + text + "': not a camera address (dotted IPv4, e.g. 192.168.1.100[:80])";
+    if (parsed->value == 0 || parsed->value == 0xffffffffu) {
+        *error = "'" + text + "': not a camera address (0.0.0.0 and 255.255.255.255 are not)";
         return std::nullopt;
+    }
+    UpgradeTarget target;
+    target.address = netaddr::FormatIpv4(parsed->value);
+    if (parsed->port != 0) {
+        target.port = parsed->port;
     }
     return target;
 }
