@@ -311,6 +311,9 @@ HttpResult PerformCameraCall(const CameraEndpoint& endpoint, const HttpCall& cal
     for (int round = 0; round < 2 && challenge; ++round) {
         std::string authorization = MakeDigestAuthorization(
             *challenge, endpoint.credentials, call.method, call.path, MakeClientNonce());
+        if (authorization.empty()) {
+            break; // nothing we may send: the 401 stands
+        }
         step = RunStep(curl.get(), endpoint, call, /*probe=*/false, &authorization, deadline, ex);
         if (step.failure != HttpFailure::None || step.status != 401 || call.file) {
             break;

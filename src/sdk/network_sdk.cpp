@@ -1,6 +1,7 @@
 // The network implementation of the SDK table: each operation validates its
 // handle, then talks to the camera with the bounds of camera_calls.h.
 #include "sdk/camera_calls.h"
+#include "sdk/credential_text.h"
 #include "sdk/device_search.h"
 #include "sdk/http_client.h"
 #include "sdk/lpr_sdk.h"
@@ -48,7 +49,8 @@ int32_t NetStopFindDevice() {
 
 LprHandle NetOpen(const char* address, uint32_t port, const char* user, const char* password) {
     uint16_t port16 = static_cast<uint16_t>(port & 0xffff);
-    if (!IsDottedIpv4(address) || port16 == 0 || user == nullptr || password == nullptr) {
+    if (!IsDottedIpv4(address) || port16 == 0 || user == nullptr || password == nullptr ||
+        HasControlCharacter(user) || HasControlCharacter(password)) {
         return nullptr;
     }
     CameraEndpoint endpoint{address, port16, DigestCredentials{user, password}};
