@@ -1,6 +1,7 @@
 #include "input_checks.h"
 
 #include "engine/requests_notes.h"
+#include "sdk/credential_text.h"
 
 #include <QStringList>
 #include <algorithm>
@@ -52,4 +53,8 @@ bool IsUsableAddress(const QString& text) {
 
 bool FitsTextField(const QString& text) {
     return static_cast<size_t>(text.toUtf8().size()) < TEXT_FIELD_SIZE;
+}
+
+bool IsCredentialText(const QString& text) {
+    return !lpr::HasControlCharacter(text.toStdString());
 }
