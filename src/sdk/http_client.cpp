@@ -226,6 +226,10 @@ StepResult RunStep(CURL* curl, const CameraEndpoint& endpoint, const HttpCall& c
         curl_easy_setopt(curl, CURLOPT_POSTFIELDS, "");
         curl_easy_setopt(curl, CURLOPT_POSTFIELDSIZE, 0L);
     } else if (call.file) {
+        // On a reused connection that breaks, libcurl sends the request again
+        // with the same Authorization, which a camera rightly refuses as a
+        // replay; on a fresh one the break itself is the outcome.
+        curl_easy_setopt(curl, CURLOPT_FRESH_CONNECT, 1L);
         curl_easy_setopt(curl, CURLOPT_POST, 1L);
         curl_easy_setopt(curl, CURLOPT_READFUNCTION, OnReadFile);
         curl_easy_setopt(curl, CURLOPT_READDATA, &ex);
