@@ -33,6 +33,7 @@ struct Options {
     std::string eventLog;
     std::string readyFile;
     unsigned discoveryPort = 37810;
+    bool allowNonLoopback = false;
 };
 
 double defaultTimeScale() {
@@ -63,6 +64,21 @@ void raiseFileLimit() {
     if (getrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur < limit.rlim_max) {
         limit.rlim_cur = limit.rlim_max;
         setrlimit(RLIMIT_NOFILE, &limit);
+    }
+}
+
+// Simulated cameras answer anyone with the factory credentials, so by
+// default they stay on this computer.
+void requireLoopback(const std::vector<CameraConfig>& fleet) {
+    for (const CameraConfig& camera : fleet) {
+        std::error_code ec;
+        asio::ip::address_v4 address = asio::ip::make_address_v4(camera.address, ec);
+        if (ec || !address.is_loopback()) {
+            throw std::runtime_error(
+                "camera " + camera.address +
+                ": not a loopback address (127.0.0.0/8); give --allow-non-loopback to serve "
+                "cameras on a lab network");
+        }
     }
 }
 
@@ -114,6 +130,9 @@ std::vector<CameraConfig> buildFleet(const Options& o) {
         }
     }
     camsim::validateFleet(fleet);
+    if (!o.allowNonLoopback) {
+        requireLoopback(fleet);
+    }
     return fleet;
 }
 
@@ -191,6 +210,8 @@ int main(int argc, char** argv) {
                    "UDP discovery port, 0 for any free one (default $TOLVANE_DISCOVERY_PORT "
                    "or 37810)")
         ->check(CLI::Range(0, 65535));
+    app.add_flag("--allow-non-loopback", o.allowNonLoopback,
+                 "serve cameras on addresses outside 127.0.0.0/8 (lab networks)");
     CLI11_PARSE(app, argc, argv);
 
     std::vector<CameraConfig> fleet;
@@ -219,8 +240,8 @@ int main(int argc, char** argv) {
     std::unique_ptr<camsim::ProbeReceiver> broadcastProbes;
     std::ostringstream listing;
     try {
-        wildcard =
-            camsim::openWildcardDiscoverySocket(io, static_cast<std::uint16_t>(o.discoveryPort));
+        wildcard = camsim::openWildcardDiscoverySocket(
+            io, static_cast<std::uint16_t>(o.discoveryPort), !o.allowNonLoopback);
         // Port 0 asks the system for a free port; the cameras' own sockets,
         // the listing and the ready file then use the one it gave.
         const std::uint16_t port = wildcard->local_endpoint().port();

@@ -4,7 +4,11 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdio>
+#include <limits>
 #include <openssl/crypto.h>
+#include <openssl/evp.h>
+#include <openssl/hmac.h>
 
 namespace camsim {
 namespace {
@@ -109,19 +113,61 @@ const char* authVerdictText(AuthVerdict verdict) {
         return "wrong credentials";
     case AuthVerdict::StaleNonce:
         return "stale nonce";
+    case AuthVerdict::Replayed:
+        return "replayed nonce count";
     }
     return "?";
 }
 
+namespace {
+
+constexpr std::size_t kStampHex = 16;
+constexpr std::size_t kSaltHex = 16;
+constexpr std::size_t kMacHex = 32;
+
+std::int64_t millisecondsOf(DigestAuthenticator::Clock::time_point at) {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(at.time_since_epoch()).count();
+}
+
+std::int64_t lifetimeMs() {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+               DigestAuthenticator::kNonceLifetime)
+        .count();
+}
+
+} // namespace
+
 DigestAuthenticator::DigestAuthenticator(std::string realm)
-    : realm_(std::move(realm)), opaque_(randomHex(16)) {}
+    : realm_(std::move(realm)), opaque_(randomHex(16)), secret_(randomHex(32)),
+      staleBeforeMs_(std::numeric_limits<std::int64_t>::min()) {}
+
+std::string DigestAuthenticator::nonceMac(std::string_view stampAndSalt) const {
+    unsigned char mac[EVP_MAX_MD_SIZE];
+    unsigned int length = 0;
+    HMAC(EVP_sha256(), secret_.data(), static_cast<int>(secret_.size()),
+         reinterpret_cast<const unsigned char*>(stampAndSalt.data()), stampAndSalt.size(), mac,
+         &length);
+    return toHex(mac, kMacHex / 2);
+}
+
+std::optional<std::int64_t> DigestAuthenticator::issuedAt(const std::string& nonce) const {
+    if (nonce.size() != kStampHex + kSaltHex + kMacHex || !isHex(nonce)) {
+        return std::nullopt;
+    }
+    std::string_view text(nonce);
+    std::string expected = nonceMac(text.substr(0, kStampHex + kSaltHex));
+    if (CRYPTO_memcmp(expected.data(), text.data() + kStampHex + kSaltHex, kMacHex) != 0) {
+        return std::nullopt;
+    }
+    return static_cast<std::int64_t>(std::stoull(nonce.substr(0, kStampHex), nullptr, 16));
+}
 
 std::vector<std::string> DigestAuthenticator::challenges(bool stale, Clock::time_point now) {
-    std::string nonce = randomHex(16);
-    nonces_.emplace_back(nonce, now);
-    while (nonces_.size() > kMaxNonces) {
-        nonces_.pop_front();
-    }
+    char stamp[kStampHex + 1];
+    std::snprintf(stamp, sizeof stamp, "%016llx",
+                  static_cast<unsigned long long>(millisecondsOf(now)));
+    std::string nonce = std::string(stamp) + randomHex(kSaltHex / 2);
+    nonce += nonceMac(nonce);
     std::vector<std::string> out;
     for (const char* algorithm : {"SHA-256", "MD5"}) {
         std::string value = "Digest realm=\"" + realm_ +
@@ -135,13 +181,45 @@ std::vector<std::string> DigestAuthenticator::challenges(bool stale, Clock::time
     return out;
 }
 
-bool DigestAuthenticator::nonceValid(const std::string& nonce, Clock::time_point now) {
-    for (const auto& [issued, at] : nonces_) {
-        if (issued == nonce) {
-            return now - at < kNonceLifetime;
-        }
+void DigestAuthenticator::makeRoom(std::int64_t nowMs) {
+    for (auto it = used_.begin(); it != used_.end();) {
+        it = nowMs - it->second.issuedMs >= lifetimeMs() ? used_.erase(it) : std::next(it);
     }
-    return false;
+    if (used_.size() < kMaxUsedNonces) {
+        return;
+    }
+    auto oldest = std::min_element(used_.begin(), used_.end(), [](const auto& a, const auto& b) {
+        return a.second.issuedMs < b.second.issuedMs;
+    });
+    staleBeforeMs_ = std::max(staleBeforeMs_, oldest->second.issuedMs + 1);
+    used_.erase(oldest);
+}
+
+AuthVerdict DigestAuthenticator::recordUse(const std::string& nonce, std::uint32_t count,
+                                           Clock::time_point now) {
+    const std::optional<std::int64_t> issued = issuedAt(nonce);
+    const std::int64_t nowMs = millisecondsOf(now);
+    if (!issued || *issued > nowMs || nowMs - *issued >= lifetimeMs()) {
+        return AuthVerdict::StaleNonce;
+    }
+    if (auto it = used_.find(nonce); it != used_.end()) {
+        if (count <= it->second.lastCount) {
+            return AuthVerdict::Replayed;
+        }
+        it->second.lastCount = count;
+        return AuthVerdict::Ok;
+    }
+    if (*issued < staleBeforeMs_) {
+        return AuthVerdict::StaleNonce; // its use may have been forgotten
+    }
+    if (used_.size() >= kMaxUsedNonces) {
+        makeRoom(nowMs);
+    }
+    if (*issued < staleBeforeMs_) {
+        return AuthVerdict::StaleNonce;
+    }
+    used_.emplace(nonce, Use{*issued, count});
+    return AuthVerdict::Ok;
 }
 
 AuthVerdict DigestAuthenticator::check(std::string_view authorization, std::string_view method,
@@ -188,14 +266,13 @@ AuthVerdict DigestAuthenticator::check(std::string_view authorization, std::stri
         CRYPTO_memcmp(expected.data(), response.data(), expected.size()) != 0) {
         return AuthVerdict::BadCredentials;
     }
-    if (!nonceValid(nonce, now)) {
-        return AuthVerdict::StaleNonce;
-    }
-    return AuthVerdict::Ok;
+    return recordUse(nonce, static_cast<std::uint32_t>(std::stoul(nc, nullptr, 16)), now);
 }
 
 void DigestAuthenticator::forgetNonces() {
-    nonces_.clear();
+    secret_ = randomHex(32); // every nonce issued so far fails its MAC now
+    used_.clear();
+    staleBeforeMs_ = std::numeric_limits<std::int64_t>::min();
 }
 
 } // namespace camsim

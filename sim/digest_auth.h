@@ -2,7 +2,7 @@
 
 #include <chrono>
 #include <cstddef>
-#include <deque>
+#include <cstdint>
 #include <map>
 #include <optional>
 #include <string>
@@ -22,6 +22,7 @@ enum class AuthVerdict {
     Malformed,      // not Digest, missing fields, unsupported qop or algorithm
     BadCredentials, // wrong user name or password (or the camera refuses all log-ins)
     StaleNonce,     // right credentials, but a nonce this camera did not issue or forgot
+    Replayed,       // right credentials, but a nonce count already seen for that nonce
 };
 
 const char* authVerdictText(AuthVerdict verdict);
@@ -29,6 +30,11 @@ const char* authVerdictText(AuthVerdict verdict);
 // Server side of HTTP Digest (qop=auth; SHA-256 offered first, then MD5).
 // Nonces stay valid for a while so that a client can reuse them across
 // requests with a growing nonce count; a restart forgets them all.
+//
+// A nonce carries its issue time and a MAC under the camera's secret, so
+// issuing one stores nothing: no flood of unauthenticated requests can push
+// out another client's nonce. Only nonces used with right credentials are
+// remembered, with their last nonce count, to refuse replays.
 class DigestAuthenticator {
 public:
     using Clock = std::chrono::steady_clock;
@@ -44,15 +50,28 @@ public:
 
     void forgetNonces();
 
-    static constexpr std::size_t kMaxNonces = 64;
+    // Used nonces remembered at most; beyond it the one issued first is
+    // dropped and every nonce issued up to it counts as stale from then on
+    // (its client gets a new one), so a forgotten count is never replayable.
+    static constexpr std::size_t kMaxUsedNonces = 256;
     static constexpr std::chrono::seconds kNonceLifetime{600};
 
 private:
-    bool nonceValid(const std::string& nonce, Clock::time_point now);
+    struct Use {
+        std::int64_t issuedMs = 0;
+        std::uint32_t lastCount = 0;
+    };
+
+    std::string nonceMac(std::string_view stampAndSalt) const;
+    std::optional<std::int64_t> issuedAt(const std::string& nonce) const;
+    AuthVerdict recordUse(const std::string& nonce, std::uint32_t count, Clock::time_point now);
+    void makeRoom(std::int64_t nowMs);
 
     std::string realm_;
     std::string opaque_;
-    std::deque<std::pair<std::string, Clock::time_point>> nonces_;
+    std::string secret_;
+    std::map<std::string, Use> used_;
+    std::int64_t staleBeforeMs_;
 };
 
 } // namespace camsim

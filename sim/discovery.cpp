@@ -61,8 +61,10 @@ void ProbeReceiver::receive() {
                                });
 }
 
-std::unique_ptr<asio::ip::udp::socket> openWildcardDiscoverySocket(asio::io_context& io,
-                                                                   std::uint16_t port) {
+std::unique_ptr<asio::ip::udp::socket>
+openWildcardDiscoverySocket(asio::io_context& io, std::uint16_t port, bool loopbackOnly) {
+    const asio::ip::address_v4 address =
+        loopbackOnly ? asio::ip::make_address_v4("127.255.255.255") : asio::ip::address_v4::any();
     auto socket = std::make_unique<asio::ip::udp::socket>(io);
     socket->open(asio::ip::udp::v4());
     const auto allowReuse = [&socket] {
@@ -78,12 +80,12 @@ std::unique_ptr<asio::ip::udp::socket> openWildcardDiscoverySocket(asio::io_cont
         // other socket holds, not even one that allows reuse: another
         // simulator asking for a free port never gets this one. Reuse is
         // allowed afterwards so that the cameras' own sockets can share it.
-        socket->bind(asio::ip::udp::endpoint(asio::ip::address_v4::any(), 0));
+        socket->bind(asio::ip::udp::endpoint(address, 0));
         allowReuse();
         return socket;
     }
     allowReuse();
-    socket->bind(asio::ip::udp::endpoint(asio::ip::address_v4::any(), port));
+    socket->bind(asio::ip::udp::endpoint(address, port));
     return socket;
 }
 

@@ -34,10 +34,12 @@ private:
     asio::ip::udp::endpoint sender_;
 };
 
-// Opens the wildcard discovery socket with address and port reuse, so that
+// Opens the shared discovery socket with address and port reuse, so that
 // several simulators (parallel test runs) all hear the broadcast probes.
-// Port 0 takes a free port that no other simulator can be given as well.
-std::unique_ptr<asio::ip::udp::socket> openWildcardDiscoverySocket(asio::io_context& io,
-                                                                   std::uint16_t port);
+// Loopback only, it takes the probes sent to 127.255.255.255; otherwise it
+// is bound to 0.0.0.0 and hears every broadcast. Port 0 takes a free port
+// that no other simulator can be given as well.
+std::unique_ptr<asio::ip::udp::socket>
+openWildcardDiscoverySocket(asio::io_context& io, std::uint16_t port, bool loopbackOnly);
 
 } // namespace camsim

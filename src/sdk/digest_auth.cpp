@@ -1,7 +1,9 @@
 #include "sdk/digest_auth.h"
 
+#include "sdk/credential_text.h"
 #include "sdk/hashing.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <map>
@@ -167,6 +169,13 @@ std::optional<DigestAlgorithm> AlgorithmOf(const std::map<std::string, std::stri
     return std::nullopt;
 }
 
+// Realm, nonce and opaque go back into our Authorization header, and a
+// camera that puts a line break into any parameter is not to be answered.
+bool CarriesControlCharacter(const RawChallenge& raw) {
+    return std::any_of(raw.params.begin(), raw.params.end(),
+                       [](const auto& param) { return HasControlCharacter(param.second); });
+}
+
 int Rank(DigestAlgorithm algorithm) {
     switch (algorithm) {
     case DigestAlgorithm::Sha256:
@@ -217,7 +226,8 @@ std::vector<DigestChallenge> ParseDigestChallenges(std::string_view headerValue)
         }
         auto algorithm = AlgorithmOf(raw.params);
         auto nonce = raw.params.find("nonce");
-        if (!algorithm || nonce == raw.params.end() || nonce->second.empty()) {
+        if (!algorithm || nonce == raw.params.end() || nonce->second.empty() ||
+            CarriesControlCharacter(raw)) {
             continue;
         }
         DigestChallenge challenge;
@@ -229,12 +239,11 @@ std::vector<DigestChallenge> ParseDigestChallenges(std::string_view headerValue)
         if (auto it = raw.params.find("opaque"); it != raw.params.end()) {
             challenge.opaque = it->second;
         }
-        if (auto it = raw.params.find("qop"); it != raw.params.end()) {
-            challenge.hasQop = true;
-            challenge.qopAuth = ListHasAuth(it->second);
-            if (!challenge.qopAuth) {
-                continue; // auth-int only: we do not hash bodies into the digest
-            }
+        // Without qop (RFC 2069) the answer has no client nonce and no
+        // count, so it could be replayed: the protocol asks for qop="auth".
+        auto qop = raw.params.find("qop");
+        if (qop == raw.params.end() || !ListHasAuth(qop->second)) {
+            continue; // absent, or auth-int only: we do not hash bodies
         }
         if (auto it = raw.params.find("stale"); it != raw.params.end()) {
             challenge.stale = Lower(it->second) == "true";
@@ -261,6 +270,14 @@ std::string MakeDigestAuthorization(const DigestChallenge& challenge,
                                     const DigestCredentials& credentials, std::string_view method,
                                     std::string_view uri, std::string_view cnonce,
                                     unsigned nonceCount) {
+    for (std::string_view text :
+         {std::string_view(credentials.user), std::string_view(credentials.password),
+          std::string_view(challenge.realm), std::string_view(challenge.nonce),
+          std::string_view(challenge.opaque), method, uri, cnonce}) {
+        if (HasControlCharacter(text)) {
+            return {};
+        }
+    }
     bool sha = challenge.algorithm == DigestAlgorithm::Sha256 ||
                challenge.algorithm == DigestAlgorithm::Sha256Sess;
     auto hash = [sha](const std::string& text) { return sha ? Sha256Hex(text) : Md5Hex(text); };
@@ -272,20 +289,13 @@ std::string MakeDigestAuthorization(const DigestChallenge& challenge,
     std::string ha2 = hash(std::string(method) + ":" + std::string(uri));
     char nc[16];
     std::snprintf(nc, sizeof nc, "%08x", nonceCount);
-    std::string response;
-    if (challenge.qopAuth) {
-        response = hash(ha1 + ":" + challenge.nonce + ":" + nc + ":" + std::string(cnonce) +
-                        ":auth:" + ha2);
-    } else {
-        response = hash(ha1 + ":" + challenge.nonce + ":" + ha2);
-    }
+    std::string response =
+        hash(ha1 + ":" + challenge.nonce + ":" + nc + ":" + std::string(cnonce) + ":auth:" + ha2);
     std::string header =
         "Digest username=" + Quote(credentials.user) + ", realm=" + Quote(challenge.realm) +
         ", nonce=" + Quote(challenge.nonce) + ", uri=" + Quote(uri) +
-        ", algorithm=" + AlgorithmName(challenge.algorithm) + ", response=" + Quote(response);
-    if (challenge.qopAuth) {
-        header += std::string(", qop=auth, nc=") + nc + ", cnonce=" + Quote(cnonce);
-    }
+        ", algorithm=" + AlgorithmName(challenge.algorithm) + ", response=" + Quote(response) +
+        ", qop=auth, nc=" + nc + ", cnonce=" + Quote(cnonce);
     if (!challenge.opaque.empty()) {
         header += ", opaque=" + Quote(challenge.opaque);
     }

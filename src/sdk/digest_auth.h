@@ -18,15 +18,14 @@ struct DigestChallenge {
     std::string realm;
     std::string nonce;
     std::string opaque;
-    bool qopAuth = false; // the server offers qop "auth"
-    bool hasQop = false;  // the server names any qop at all
     bool stale = false;
 };
 
 // Every usable Digest challenge of one WWW-Authenticate header value (a value
 // may carry several challenges, of several schemes). Challenges with an
-// unknown algorithm, without a nonce, or whose qop list lacks "auth" are left
-// out; other schemes are ignored.
+// unknown algorithm, without a nonce, without qop or whose qop list lacks
+// "auth", or with a control character in any parameter are left out; other
+// schemes are ignored.
 std::vector<DigestChallenge> ParseDigestChallenges(std::string_view headerValue);
 
 // The strongest challenge: SHA-256, then SHA-256-sess, MD5, MD5-sess.
@@ -38,7 +37,9 @@ struct DigestCredentials {
 };
 
 // The value of the Authorization header answering `challenge` for one
-// request. `cnonce` is the client nonce; `nonceCount` the nc value.
+// request (always qop=auth). `cnonce` is the client nonce; `nonceCount` the
+// nc value. Empty when any text that would go into it carries a control
+// character, so that no header can be split.
 std::string MakeDigestAuthorization(const DigestChallenge& challenge,
                                     const DigestCredentials& credentials, std::string_view method,
                                     std::string_view uri, std::string_view cnonce,

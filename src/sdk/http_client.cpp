@@ -225,6 +225,10 @@ StepResult RunStep(CURL* curl, const CameraEndpoint& endpoint, const HttpCall& c
         curl_easy_setopt(curl, CURLOPT_POSTFIELDS, "");
         curl_easy_setopt(curl, CURLOPT_POSTFIELDSIZE, 0L);
     } else if (call.file) {
+        // On a reused connection that breaks, libcurl sends the request again
+        // with the same Authorization, which a camera rightly refuses as a
+        // replay; on a fresh one the break itself is the outcome.
+        curl_easy_setopt(curl, CURLOPT_FRESH_CONNECT, 1L);
         curl_easy_setopt(curl, CURLOPT_POST, 1L);
         curl_easy_setopt(curl, CURLOPT_READFUNCTION, OnReadFile);
         curl_easy_setopt(curl, CURLOPT_READDATA, &ex);
@@ -302,6 +306,9 @@ HttpResult PerformCameraCall(const CameraEndpoint& endpoint, const HttpCall& cal
     for (int round = 0; round < 2 && challenge; ++round) {
         std::string authorization = MakeDigestAuthorization(
             *challenge, endpoint.credentials, call.method, call.path, MakeClientNonce());
+        if (authorization.empty()) {
+            break; // nothing we may send: the 401 stands
+        }
         step = RunStep(curl.get(), endpoint, call, /*probe=*/false, &authorization, deadline, ex);
         if (step.failure != HttpFailure::None || step.status != 401 || call.file) {
             break;

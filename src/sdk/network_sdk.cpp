@@ -2,6 +2,7 @@
 // handle, then talks to the camera with the bounds of camera_calls.h.
 #include "netaddr/dotted_ipv4.h"
 #include "sdk/camera_calls.h"
+#include "sdk/credential_text.h"
 #include "sdk/device_search.h"
 #include "sdk/http_client.h"
 #include "sdk/lpr_sdk.h"
@@ -49,7 +50,8 @@ int32_t NetStopFindDevice() {
 
 LprHandle NetOpen(const char* address, uint32_t port, const char* user, const char* password) {
     uint16_t port16 = static_cast<uint16_t>(port & 0xffff);
-    if (!netaddr::IsDottedIpv4(address) || port16 == 0 || user == nullptr || password == nullptr) {
+    if (!netaddr::IsDottedIpv4(address) || port16 == 0 || user == nullptr || password == nullptr ||
+        HasControlCharacter(user) || HasControlCharacter(password)) {
         return nullptr;
     }
     CameraEndpoint endpoint{address, port16, DigestCredentials{user, password}};

@@ -3,6 +3,7 @@
 #include "engine/requests_notes.h"
 #include "netaddr/dotted_ipv4.h"
 #include "netaddr/leading_number.h"
+#include "sdk/credential_text.h"
 
 #include <algorithm>
 #include <limits>
@@ -25,4 +26,8 @@ bool IsUsableAddress(const QString& text) {
 
 bool FitsTextField(const QString& text) {
     return static_cast<size_t>(text.toUtf8().size()) < TEXT_FIELD_SIZE;
+}
+
+bool IsCredentialText(const QString& text) {
+    return !lpr::HasControlCharacter(text.toStdString());
 }

@@ -15,3 +15,7 @@ bool IsUsableAddress(const QString& text);
 
 // True when the text's bytes fit a 32-byte request field with its terminator.
 bool FitsTextField(const QString& text);
+
+// False when the text holds a control character (C0 or DEL), which the
+// camera SDK refuses in a user name or password.
+bool IsCredentialText(const QString& text);

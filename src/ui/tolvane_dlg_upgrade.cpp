@@ -48,6 +48,8 @@ void CTolvaneDlg::OnBnClickedUpgrade() {
         return notice(ui_text::kUserTooLong);
     if (!FitsTextField(m_strPassword))
         return notice(ui_text::kPasswordTooLong);
+    if (!IsCredentialText(m_strUser) || !IsCredentialText(m_strPassword))
+        return notice(ui_text::kBadCredentialChars);
 
     if (ShowMessageBox(this, Text(ui_text::kConfirmUpgrade), Text(ui_text::kCaptionQuestion),
                        MessageButtons::OkCancel) != IDOK)

@@ -40,6 +40,7 @@ inline constexpr char kEnterUser[] = "请输入用户名！";
 inline constexpr char kEnterPassword[] = "请输入密码！";
 inline constexpr char kUserTooLong[] = "用户名过长，最多31个字节，请重新输入！";
 inline constexpr char kPasswordTooLong[] = "密码过长，最多31个字节，请重新输入！";
+inline constexpr char kBadCredentialChars[] = "用户名或密码含有非法字符！";
 inline constexpr char kConfirmUpgrade[] = "是否升级设备？";
 inline constexpr char kSingleNotSent[] = "升级设备失败，任务队列已满，未发送！";
 

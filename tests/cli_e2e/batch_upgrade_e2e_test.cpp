@@ -315,3 +315,24 @@ TEST_F(CliEndToEnd, SearchListsCamerasWithTheirVersions) {
     EXPECT_EQ(rows, (std::vector<std::string>{net + "2 80 6.2.1.2", net + "3 80 ",
                                               net + "10 8080 5.1.7.3"}));
 }
+
+TEST_F(CliEndToEnd, CredentialsWithControlCharactersNeverLeaveAndHelpShowsNoPassword) {
+    const std::string camera = harness::WithCameraPort("127.43.0.2:18080");
+    CamsimProcess sim(CAMSIM_BINARY, {"--count", "1", "--base", "127.43.0.2", "--port",
+                                      harness::WithCameraPort("18080"), "--password", "s"});
+    ASSERT_TRUE(sim.WaitReady()) << sim.Errors();
+    std::ofstream(folder.Path() / "pw") << "s\x01\n";
+    for (const auto& [args, env] :
+         std::vector<std::pair<std::vector<std::string>, std::map<std::string, std::string>>>{
+             {{"upgrade", camera, "--user", "ad\r\nmin", "--password", "s"}, {}},
+             {{"upgrade", camera}, {{"TOLVANE_PASSWORD", "s\n"}}},
+             {{"upgrade", camera, "--password-file", (folder.Path() / "pw").string()}, {}},
+             {{"upgrade", camera, "--password-file", "/nonexistent/pw"}, {}}}) {
+        EXPECT_EQ(Cli(args, 30s, env).exitCode, 2) << args.back();
+    }
+    EXPECT_EQ(sim.EventLogText(), "");
+    const ProgramRun help = Cli({"upgrade", "--help"}, 30s);
+    EXPECT_EQ(help.exitCode, 0);
+    EXPECT_NE(help.output.find("--password-file"), std::string::npos);
+    EXPECT_EQ(help.output.find("ploma"), std::string::npos) << help.output;
+}

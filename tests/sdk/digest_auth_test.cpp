@@ -53,7 +53,14 @@ TEST(DigestAuth, PrefersSha256WhateverTheOrderAndSkipsWhatItCannotAnswer) {
         R"(Digest realm="camera", nonce="b", algorithm=SHA-512-256, qop="auth", )"
         R"(Digest realm="camera", nonce="c", algorithm=sha-256, qop=auth, )"
         R"(Digest realm="camera", nonce="d", algorithm=SHA-256, qop="auth-int", )"
-        R"(Digest realm="camera", algorithm=SHA-256, qop="auth")");
+        R"(Digest realm="camera", algorithm=SHA-256, qop="auth", )"
+        // Refused: no qop (RFC 2069), and control characters that would
+        // travel back in our header.
+        R"(Digest realm="camera", nonce="e", algorithm=SHA-256, )"
+        "Digest realm=\"cam\r\nX-Injected: 1\", nonce=\"f\", algorithm=SHA-256, qop=auth, "
+        "Digest realm=\"camera\", nonce=\"g\\\n\", algorithm=SHA-256, qop=auth, "
+        "Digest realm=\"camera\", nonce=\"h\", opaque=\"o\x01\", algorithm=SHA-256, qop=auth, "
+        "Digest realm=\"camera\", nonce=\"i\", qop=\"auth\x7f\", algorithm=SHA-256");
     ASSERT_EQ(offered.size(), 2u); // MD5 "a" and SHA-256 "c"
     auto picked = PickDigestChallenge(offered);
     ASSERT_TRUE(picked);
@@ -70,6 +77,10 @@ TEST(DigestAuth, PrefersSha256WhateverTheOrderAndSkipsWhatItCannotAnswer) {
     // Quotes in the user name are escaped, not allowed to end the field early.
     std::string header = MakeDigestAuthorization(legacy[0], {"a\"b", "p"}, "GET", "/", "cn");
     EXPECT_NE(header.find(R"(username="a\"b")"), std::string::npos);
+    // Nor may a user name or password with a line break make any header.
+    EXPECT_EQ(MakeDigestAuthorization(legacy[0], {"a\r\nX: 1", "p"}, "GET", "/", "cn"), "");
+    EXPECT_EQ(MakeDigestAuthorization(legacy[0], {"a", std::string("p\0q", 3)}, "GET", "/", "cn"),
+              "");
 }
 
 TEST(DigestAuth, SessionVariantsAndStaleFlag) {
@@ -93,7 +104,7 @@ TEST(DigestAuth, GarbageHeadersYieldNothingAndDoNotCrash) {
             EXPECT_FALSE(challenge.nonce.empty());
         }
     }
-    auto unterminated = ParseDigestChallenges("Digest nonce=\"abc");
+    auto unterminated = ParseDigestChallenges("Digest qop=auth, nonce=\"abc");
     ASSERT_EQ(unterminated.size(), 1u);
     EXPECT_EQ(unterminated[0].nonce, "abc");
 }

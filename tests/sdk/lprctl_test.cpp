@@ -3,8 +3,10 @@
 #include "camsim_gtest.h"
 
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <map>
 #include <unistd.h>
 
 using harness::CamsimProcess;
@@ -89,6 +91,59 @@ TEST(Lprctl, EveryFailureHasItsOwnExitCode) {
     EXPECT_EQ(none.exitCode, 8) << none.output;
     unlink(fleetName);
     unlink(imageName);
+}
+
+TEST(Lprctl, PasswordSourcesInOrderAndControlCharactersNeverSent) {
+    harness::TempFolder folder("lprctl_password");
+    CamsimProcess sim(CAMSIM_BINARY, {"--count", "1", "--base", "127.61.7.2", "--port",
+                                      harness::WithCameraPort("18080"), "--password", "s3cret"});
+    ASSERT_TRUE(sim.WaitReady());
+    const std::string camera = "127.61.7.2:18080";
+    auto run = [&](std::vector<std::string> args, std::map<std::string, std::string> env = {}) {
+        for (std::string& arg : args) {
+            arg = harness::WithCameraPort(arg);
+        }
+        args.insert(args.begin(), LPRCTL_BINARY);
+        return harness::RunProgram(args, std::chrono::seconds(60), env);
+    };
+    auto writeFile = [&](const char* name, const std::string& text) {
+        std::ofstream(folder.Path() / name, std::ios::binary) << text;
+        return (folder.Path() / name).string();
+    };
+    const std::string right = writeFile("right", "s3cret\r\nsecond line\n");
+    const std::string wrong = writeFile("wrong", "nope\n");
+
+    // Refused before anything reaches the camera, wherever the text comes from.
+    EXPECT_EQ(run({"version", camera, "--user", "ad\nmin", "--password", "s3cret"}).exitCode, 1);
+    EXPECT_EQ(run({"version", camera, "--password", "s3cret\r\nX: 1"}).exitCode, 1);
+    EXPECT_EQ(run({"version", camera}, {{"TOLVANE_PASSWORD", "s3\x7f"
+                                                             "cret"}})
+                  .exitCode,
+              1);
+    EXPECT_EQ(run({"version", camera, "--password-file", writeFile("bad", "s3\tcret\n")}).exitCode,
+              1);
+    EXPECT_EQ(sim.EventLogText(), "");
+
+    // Flag, then file, then environment, then the default.
+    EXPECT_EQ(run({"version", camera}).exitCode, 2); // default password
+    EXPECT_EQ(run({"version", camera}, {{"TOLVANE_PASSWORD", "s3cret"}}).exitCode, 0);
+    EXPECT_EQ(
+        run({"version", camera, "--password-file", right}, {{"TOLVANE_PASSWORD", "nope"}}).exitCode,
+        0);
+    EXPECT_EQ(run({"version", camera, "--password", "s3cret", "--password-file", wrong}).exitCode,
+              0);
+    EXPECT_EQ(run({"version", camera, "--password", "nope", "--password-file", right}).exitCode, 2);
+    EXPECT_EQ(run({"version", camera, "--password-file", "/nonexistent/pw"}).exitCode, 1);
+    EXPECT_EQ(run({"version", camera, "--password-file", folder.Path().string()}).exitCode, 1);
+
+    // Help never shows a password, neither the default nor one given.
+    for (const char* command : {"version", "upgrade", "reboot", "shell"}) {
+        auto help = run({command, "--help"}, {{"TOLVANE_PASSWORD", "s3cret"}});
+        EXPECT_EQ(help.exitCode, 0);
+        EXPECT_NE(help.output.find("--password-file"), std::string::npos) << command;
+        EXPECT_EQ(help.output.find("ploma"), std::string::npos) << help.output;
+        EXPECT_EQ(help.output.find("s3cret"), std::string::npos) << help.output;
+    }
 }
 
 } // namespace

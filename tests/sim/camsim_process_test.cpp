@@ -144,6 +144,17 @@ TEST(CamsimProcess, StartUpProblemsAreReportedWithAnExitCode) {
               std::string::npos)
         << badFleet.Errors();
 
+    // Cameras stay on this computer unless asked otherwise.
+    auto lab = WriteTempFile("lab.json",
+                             R"([{"address":"127.77.21.2"},{"address":"192.0.2.7","port":8080}])");
+    CamsimProcess labFleet(CAMSIM_BINARY, {"--fleet", lab.string()});
+    EXPECT_EQ(labFleet.WaitExit(10s), 2);
+    EXPECT_NE(labFleet.Errors().find("192.0.2.7: not a loopback address"), std::string::npos)
+        << labFleet.Errors();
+    CamsimProcess labBase(CAMSIM_BINARY, {"--count", "1", "--base", "10.0.0.1"});
+    EXPECT_EQ(labBase.WaitExit(10s), 2);
+    std::remove(lab.c_str());
+
     CamsimProcess none(CAMSIM_BINARY, {});
     EXPECT_EQ(none.WaitExit(10s), 2);
     EXPECT_NE(none.Errors().find("no cameras"), std::string::npos);

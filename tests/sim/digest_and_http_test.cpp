@@ -78,6 +78,9 @@ TEST(DigestAuth, IssuedNoncesAreAcceptedUntilForgottenOrExpired) {
                                              "ploma", "00000002"),
                          "POST", "/api/v1/reboot", "admin", "ploma", now),
               AuthVerdict::Ok);
+    // A header seen before, or a count not above the last one, is a replay.
+    EXPECT_EQ(auth.check(good, "GET", "/api/v1/device", "admin", "ploma", now),
+              AuthVerdict::Replayed);
     EXPECT_EQ(auth.check(good, "GET", "/api/v1/device", "root", "ploma", now),
               AuthVerdict::BadCredentials);
     EXPECT_EQ(auth.check(good, "GET", "/api/v1/device", "admin", "other", now),
@@ -101,15 +104,26 @@ TEST(DigestAuth, IssuedNoncesAreAcceptedUntilForgottenOrExpired) {
               AuthVerdict::Malformed);
 }
 
-TEST(DigestAuth, OldestNoncesAreDroppedBeyondTheBound) {
+TEST(DigestAuth, ChallengeFloodsKeepLiveNoncesAndForgottenUsesAreNotReplayable) {
     DigestAuthenticator auth("camera");
     auto now = DigestAuthenticator::Clock::now();
     auto first = auth.challenges(false, now)[0];
-    for (std::size_t i = 0; i < DigestAuthenticator::kMaxNonces; ++i) {
+    for (std::size_t i = 0; i < 10 * DigestAuthenticator::kMaxUsedNonces; ++i) {
         auth.challenges(false, now);
     }
     EXPECT_EQ(auth.check(clientAuthorization(first, "GET", "/", "admin", "ploma"), "GET", "/",
                          "admin", "ploma", now),
+              AuthVerdict::Ok);
+    // Once more used nonces than are kept, the oldest use is dropped: its
+    // nonce turns stale rather than accepting its old counts again.
+    for (std::size_t i = 0; i < DigestAuthenticator::kMaxUsedNonces; ++i) {
+        auto later = auth.challenges(false, now + std::chrono::milliseconds(1 + i))[0];
+        ASSERT_EQ(auth.check(clientAuthorization(later, "GET", "/", "admin", "ploma"), "GET", "/",
+                             "admin", "ploma", now + std::chrono::milliseconds(1 + i)),
+                  AuthVerdict::Ok);
+    }
+    EXPECT_EQ(auth.check(clientAuthorization(first, "GET", "/", "admin", "ploma"), "GET", "/",
+                         "admin", "ploma", now + std::chrono::seconds(1)),
               AuthVerdict::StaleNonce);
 }
 

@@ -114,6 +114,8 @@ ProgramRun RunProgram(const std::vector<std::string>& argv, std::chrono::millise
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_adddup2(&actions, pipeFds[1], STDOUT_FILENO);
+    // Never a terminal, so that no tool under test waits for a typed password.
+    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
     const pid_t pid = Spawn(argv, env, &actions);
     posix_spawn_file_actions_destroy(&actions);
     ::close(pipeFds[1]);

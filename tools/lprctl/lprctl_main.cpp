@@ -1,5 +1,6 @@
 // lprctl: a technician's command line for one camera at a time.
 #include "lprctl_commands.h"
+#include "password_input.h"
 #include "sdk/lpr_sdk.h"
 
 #include <CLI/CLI.hpp>
@@ -31,81 +32,136 @@ CLI::Validator TargetText() {
         "ADDR[:PORT]");
 }
 
-} // namespace
-
-int main(int argc, char** argv) {
+struct CommandLine {
     CLI::App app{"lprctl: search, read, upgrade, restart and run shell commands on cameras"};
-    app.footer(kExitCodes);
-    app.require_subcommand(1);
-
     std::string address;
     std::string user = "admin";
-    std::string password = "ploma";
-    auto addCredentials = [&](CLI::App* command) {
-        command->add_option("ADDR", address, "camera address, port 80 unless given")
-            ->required()
-            ->check(TargetText());
-        command->add_option("--user", user, "user name")->capture_default_str();
-        command->add_option("--password", password, "password")->capture_default_str();
-    };
-
+    std::string password; // stays empty unless --password is given
+    std::string passwordFile;
+    std::vector<CLI::Option*> passwordFlags;
     int seconds = 3;
-    auto* search = app.add_subcommand("search", "list the cameras that answer a search");
-    search->add_option("--seconds", seconds, "how long to listen")
-        ->check(CLI::Range(1, 3600))
-        ->capture_default_str();
-
-    auto* version = app.add_subcommand("version", "print a camera's firmware version");
-    addCredentials(version);
-
     std::string image;
     bool waitRestart = false;
     int timeout = 900;
-    auto* upgrade = app.add_subcommand("upgrade", "send one image and follow the flashing");
-    addCredentials(upgrade);
-    upgrade->add_option("IMAGE", image, "image file (.bin)")->required();
-    upgrade->add_flag("--wait-restart", waitRestart,
-                      "restart the camera when done and wait until it is back");
-    upgrade->add_option("--timeout", timeout, "seconds to wait for the outcome")
+    bool waitBack = false;
+    std::string command;
+    CLI::App* search = nullptr;
+    CLI::App* version = nullptr;
+    CLI::App* upgrade = nullptr;
+    CLI::App* reboot = nullptr;
+    CLI::App* shell = nullptr;
+};
+
+void AddCredentials(CommandLine& line, CLI::App* command) {
+    command->add_option("ADDR", line.address, "camera address, port 80 unless given")
+        ->required()
+        ->check(TargetText());
+    command->add_option("--user", line.user, "user name")->capture_default_str();
+    // No default shown: help output must never carry a password.
+    line.passwordFlags.push_back(
+        command->add_option("--password", line.password, tool_input::kPasswordFlagHelp));
+    command->add_option("--password-file", line.passwordFile, tool_input::kPasswordFileHelp);
+}
+
+void SetUpOptions(CommandLine& line) {
+    line.app.footer(kExitCodes);
+    line.app.require_subcommand(1);
+
+    line.search = line.app.add_subcommand("search", "list the cameras that answer a search");
+    line.search->add_option("--seconds", line.seconds, "how long to listen")
+        ->check(CLI::Range(1, 3600))
+        ->capture_default_str();
+
+    line.version = line.app.add_subcommand("version", "print a camera's firmware version");
+    AddCredentials(line, line.version);
+
+    line.upgrade = line.app.add_subcommand("upgrade", "send one image and follow the flashing");
+    AddCredentials(line, line.upgrade);
+    line.upgrade->add_option("IMAGE", line.image, "image file (.bin)")->required();
+    line.upgrade->add_flag("--wait-restart", line.waitRestart,
+                           "restart the camera when done and wait until it is back");
+    line.upgrade->add_option("--timeout", line.timeout, "seconds to wait for the outcome")
         ->check(CLI::Range(10, 86400))
         ->capture_default_str();
 
-    bool waitBack = false;
-    auto* reboot = app.add_subcommand("reboot", "restart a camera");
-    addCredentials(reboot);
-    reboot->add_flag("--wait", waitBack, "wait until the camera is back");
+    line.reboot = line.app.add_subcommand("reboot", "restart a camera");
+    AddCredentials(line, line.reboot);
+    line.reboot->add_flag("--wait", line.waitBack, "wait until the camera is back");
 
-    std::string command;
-    auto* shell = app.add_subcommand("shell", "run one maintenance shell command");
-    addCredentials(shell);
-    shell->add_option("COMMAND", command, "the command, at most 256 bytes")->required();
+    line.shell = line.app.add_subcommand("shell", "run one maintenance shell command");
+    AddCredentials(line, line.shell);
+    line.shell->add_option("COMMAND", line.command, "the command, at most 256 bytes")->required();
+}
 
+// The camera to talk to, with its credentials from the flags, a file, the
+// environment or a prompt; nothing after a message when they cannot be used.
+std::optional<lprctl::Target> ResolveTarget(const CommandLine& line) {
+    std::optional<lprctl::Target> target = lprctl::ParseTarget(line.address);
+    if (!target) {
+        return std::nullopt;
+    }
+    tool_input::PasswordSources sources;
+    for (const CLI::Option* flag : line.passwordFlags) {
+        if (flag->count() > 0) {
+            sources.flag = line.password;
+        }
+    }
+    sources.file = line.passwordFile;
+    sources.fallback = target->password;
+    std::string error;
+    std::optional<std::string> password = tool_input::ResolvePassword(sources, &error);
+    if (!password) {
+        std::cerr << "lprctl: " << error << "\n";
+        return std::nullopt;
+    }
+    if (std::string problem = tool_input::CredentialProblem(line.user, *password);
+        !problem.empty()) {
+        std::cerr << "lprctl: " << problem << "\n";
+        return std::nullopt;
+    }
+    target->user = line.user;
+    target->password = *password;
+    return target;
+}
+
+int Dispatch(const CommandLine& line) {
+    if (line.search->parsed()) {
+        return lprctl::Search(line.seconds, std::cout, std::cerr);
+    }
+    std::optional<lprctl::Target> target = ResolveTarget(line);
+    if (!target) {
+        return lprctl::kUsage;
+    }
+    if (line.version->parsed()) {
+        return lprctl::ShowVersion(*target, std::cout, std::cerr);
+    }
+    if (line.upgrade->parsed()) {
+        return lprctl::Upgrade(*target, line.image, line.waitRestart, line.timeout, std::cout,
+                               std::cerr);
+    }
+    if (line.reboot->parsed()) {
+        return lprctl::Reboot(*target, line.waitBack, std::cout, std::cerr);
+    }
+    if (line.shell->parsed()) {
+        return lprctl::Shell(*target, line.command, std::cout, std::cerr);
+    }
+    return lprctl::kUsage;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    CommandLine line;
+    SetUpOptions(line);
     try {
-        app.parse(argc, argv);
+        line.app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
-        int code = app.exit(e);
+        int code = line.app.exit(e);
         return code == 0 ? lprctl::kOk : lprctl::kUsage;
     }
-
     const LprSdk& sdk = LprSdkActive();
     sdk.LprSetup();
-    int result = lprctl::kUsage;
-    std::optional<lprctl::Target> target = lprctl::ParseTarget(address);
-    if (target) {
-        target->user = user;
-        target->password = password;
-    }
-    if (search->parsed()) {
-        result = lprctl::Search(seconds, std::cout, std::cerr);
-    } else if (version->parsed()) {
-        result = lprctl::ShowVersion(*target, std::cout, std::cerr);
-    } else if (upgrade->parsed()) {
-        result = lprctl::Upgrade(*target, image, waitRestart, timeout, std::cout, std::cerr);
-    } else if (reboot->parsed()) {
-        result = lprctl::Reboot(*target, waitBack, std::cout, std::cerr);
-    } else if (shell->parsed()) {
-        result = lprctl::Shell(*target, command, std::cout, std::cerr);
-    }
+    int result = Dispatch(line);
     sdk.LprCleanup();
     return result;
 }
