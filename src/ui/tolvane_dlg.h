@@ -1,6 +1,7 @@
 // The main dialog: single and batch upgrades of the cameras of the network.
 #pragma once
 
+#include "dialog_units.h"
 #include "engine/requests_notes.h"
 
 #include <QColor>
@@ -121,6 +122,11 @@ public Q_SLOTS:
 
 private:
     void BuildControls();
+    void SetUpFrame(DialogBaseUnits units);
+    void BuildSingleControls(DialogBaseUnits units);
+    void BuildBatchControls(DialogBaseUnits units);
+    void BuildLabelsAndGroups(DialogBaseUnits units);
+    void ConnectControls();
     void OnInitDialog();
     void CreateTasks();
     void StopWorkersAndSdk();

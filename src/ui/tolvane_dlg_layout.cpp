@@ -49,14 +49,23 @@ void CTolvaneDlg::BuildControls() {
     const QFont font = DialogFont(kDialogPointSize);
     setFont(font);
     const DialogBaseUnits units = BaseUnitsOf(font);
+    SetUpFrame(units);
+    // Template order, which is also the tab order.
+    BuildSingleControls(units);
+    BuildBatchControls(units);
+    BuildLabelsAndGroups(units);
+    ConnectControls();
+}
 
+void CTolvaneDlg::SetUpFrame(DialogBaseUnits units) {
     setWindowTitle(QString::fromUtf8(ui_text::kDialogCaption));
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     setFixedSize(MapDialogX(kDialogWidthDlu, units), MapDialogY(kDialogHeightDlu, units));
     setSizeGripEnabled(false);
+}
 
-    // Template order, which is also the tab order.
+void CTolvaneDlg::BuildSingleControls(DialogBaseUnits units) {
     m_ipAddress = new IpAddressCtrl(this);
     Place(m_ipAddress, {42, 20, 99, 13}, units, "IDC_IPADDRESS",
           QString::fromUtf8(ui_text::kLabelAddress));
@@ -78,7 +87,9 @@ void CTolvaneDlg::BuildControls() {
     m_btnUpgrade = MakeButton(this, ui_text::kButtonUpgrade);
     Place(m_btnUpgrade, {412, 20, 43, 14}, units, "IDC_BTN_UPGRADE",
           QString::fromUtf8(ui_text::kButtonUpgrade));
+}
 
+void CTolvaneDlg::BuildBatchControls(DialogBaseUnits units) {
     m_listDevices = new DeviceListCtrl(this);
     Place(m_listDevices, {11, 85, 484, 184}, units, "IDC_LIST_DEVICES",
           QString::fromUtf8(ui_text::kGroupBatch));
@@ -90,7 +101,11 @@ void CTolvaneDlg::BuildControls() {
     m_btnBatch = MakeButton(this, ui_text::kButtonBatch);
     Place(m_btnBatch, {500, 105, 43, 13}, units, "IDC_BTN_BATCH_UPGRADE",
           QString::fromUtf8(ui_text::kButtonBatch));
+}
 
+// Labels, group frames and status lines come after the controls in the
+// template, so they never take part in the tab order before them.
+void CTolvaneDlg::BuildLabelsAndGroups(DialogBaseUnits units) {
     MakeLabel(this, ui_text::kLabelAddress, {14, 22, 25, 8}, units);
     auto* single = new QGroupBox(QString::fromUtf8(ui_text::kGroupSingle), this);
     single->setGeometry(MapDialogRect({8, 7, 541, 54}, units));
@@ -114,7 +129,9 @@ void CTolvaneDlg::BuildControls() {
     // clicks reach the controls (the focus order is not affected).
     single->lower();
     batch->lower();
+}
 
+void CTolvaneDlg::ConnectControls() {
     connect(m_btnSearch, &QPushButton::clicked, this, [this] { OnBnClickedSearch(); });
     connect(m_btnUpgrade, &QPushButton::clicked, this, [this] { OnBnClickedUpgrade(); });
     connect(m_btnBatch, &QPushButton::clicked, this, [this] { OnBnClickedBatchUpgrade(); });
