@@ -1,0 +1,97 @@
+#include "soak_checks.h"
+
+#include <filesystem>
+#include <fstream>
+
+namespace {
+
+int EntriesOf(const char* folder) {
+    std::error_code error;
+    int count = 0;
+    for (std::filesystem::directory_iterator it(folder, error), end; !error && it != end;
+         it.increment(error)) {
+        ++count;
+    }
+    return count;
+}
+
+long RssKiB() {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.rfind("VmRSS:", 0) == 0) {
+            return std::stol(line.substr(6));
+        }
+    }
+    return -1;
+}
+
+std::string Describe(const SoakCamera& camera) {
+    std::string text = camera.address + " (" + FaultName(camera.fault);
+    if (!camera.detail.empty()) {
+        text += ": " + camera.detail;
+    }
+    return text + ", from " + camera.version + ")";
+}
+
+} // namespace
+
+ProcessResources SampleResources() {
+    ProcessResources r;
+    r.threads = EntriesOf("/proc/self/task");
+    // The listing's own descriptor is open while it runs.
+    r.fds = EntriesOf("/proc/self/fd") - 1;
+    r.rssKiB = RssKiB();
+    return r;
+}
+
+std::map<std::string, std::string> RunningVersions(const std::vector<nlohmann::json>& events,
+                                                   const SoakFleet& fleet) {
+    std::map<std::string, std::string> running;
+    for (const SoakCamera& camera : fleet.cameras) {
+        running[camera.address] = camera.version;
+    }
+    for (const nlohmann::json& e : events) {
+        if (e.value("request", "") == "restart" && e.value("outcome", "") == "up") {
+            running[e.value("camera", "")] = e.value("detail", "");
+        }
+    }
+    return running;
+}
+
+BatchVerdict Judge(const SoakFleet& fleet, const BatchRun& run,
+                   const std::map<std::string, std::string>& running) {
+    BatchVerdict v;
+    for (const SoakCamera& camera : fleet.cameras) {
+        KindFigures& kind = v.byKind[camera.fault];
+        ++kind.cameras;
+        const auto count = run.results.find(camera.address);
+        if (count == run.results.end()) {
+            ++v.missing;
+            continue;
+        }
+        v.duplicates += count->second > 1 ? 1 : 0;
+        const bool upgraded = run.upgraded.at(camera.address);
+        ++(upgraded ? v.upgraded : v.failed);
+        ++(upgraded ? kind.upgraded : kind.failed);
+        std::string wrong;
+        if (upgraded) {
+            const std::string& runs = running.at(camera.address);
+            const auto reread = run.reread.find(camera.address);
+            if (runs != camera.target) {
+                wrong = "reported upgraded, runs " + runs + " (target " + camera.target + ")";
+            } else if (reread != run.reread.end() && reread->second != camera.target) {
+                wrong = "reported upgraded, the version worker reads " + reread->second;
+            }
+            v.unconfirmed += reread == run.reread.end() ? 1 : 0;
+        } else if (camera.fault == FaultKind::Healthy) {
+            wrong =
+                "no fault, but failed with code " + std::to_string(run.codes.at(camera.address));
+        }
+        if (!wrong.empty()) {
+            ++kind.violations;
+            v.violations.push_back(Describe(camera) + ": " + wrong);
+        }
+    }
+    return v;
+}
