@@ -27,7 +27,7 @@ constexpr uint64_t kStallingVisitMs = 45'000;
 constexpr size_t kProgressTextBytes = 127;
 
 bool MayStall(const SoakCamera& camera) {
-    return camera.fault == FaultKind::Stall;
+    return camera.fault == FaultKind::Stall || camera.fault == FaultKind::StopAfter;
 }
 
 class BatchDriver {
@@ -36,11 +36,13 @@ public:
         : session_(session), fleet_(fleet), port_(port), success_(ResultText(1, UPGRADE_OK)) {
         for (size_t i = 0; i < fleet.cameras.size(); ++i) {
             waitingUpgrades_[i % UPGRADE_TASK_COUNT].push_back(i);
+            workerOf_[fleet.cameras[i].address] = i % UPGRADE_TASK_COUNT;
         }
     }
 
     BatchRun Run(Clock::time_point deadline) {
         const auto start = Clock::now();
+        lastResult_.fill(start);
         // As after a search: one version request per camera, the batch
         // pressed while the versions still come in.
         for (const SoakCamera& camera : fleet_.cameras) {
@@ -143,12 +145,16 @@ private:
 
     // The window tells success from failure by the text it shows.
     void Record(const std::string& address, const std::string& text, intptr_t code) {
-        const bool known = std::any_of(fleet_.cameras.begin(), fleet_.cameras.end(),
-                                       [&](const SoakCamera& c) { return c.address == address; });
-        if (!known) {
+        const auto worker = workerOf_.find(address);
+        if (worker == workerOf_.end()) {
             ++run_.strayResults;
             return;
         }
+        // A worker serves its cameras one after the other.
+        const auto now = Clock::now();
+        run_.cameraSeconds[address] =
+            std::chrono::duration<double>(now - lastResult_[worker->second]).count();
+        lastResult_[worker->second] = now;
         ++run_.results[address];
         run_.upgraded[address] = text == success_;
         if (text != success_) {
@@ -162,6 +168,8 @@ private:
     const std::string success_;
     std::array<std::deque<size_t>, UPGRADE_TASK_COUNT> waitingUpgrades_;
     std::deque<std::string> waitingVersions_;
+    std::map<std::string, uint32_t> workerOf_;
+    std::array<Clock::time_point, UPGRADE_TASK_COUNT> lastResult_{};
     int referenceSeen_ = 0;
     BatchRun run_;
 };

@@ -14,12 +14,13 @@
 #include <string>
 
 struct BatchRun {
-    std::map<std::string, int> results;        // result notes per camera address
-    std::map<std::string, bool> upgraded;      // the last result showed the success text
-    std::map<std::string, intptr_t> codes;     // code of a failed result
-    std::map<std::string, std::string> reread; // the version worker's read after the batch
-    int strayResults = 0;                      // results for addresses outside the batch
-    std::string overran;                       // what was still running at the bound
+    std::map<std::string, int> results;          // result notes per camera address
+    std::map<std::string, bool> upgraded;        // the last result showed the success text
+    std::map<std::string, intptr_t> codes;       // code of a failed result
+    std::map<std::string, std::string> reread;   // the version worker's read after the batch
+    std::map<std::string, double> cameraSeconds; // from its worker's previous result to its own
+    int strayResults = 0;                        // results for addresses outside the batch
+    std::string overran;                         // what was still running at the bound
     double seconds = 0;
 };
 

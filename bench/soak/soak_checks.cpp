@@ -1,5 +1,7 @@
 #include "soak_checks.h"
 
+#include <algorithm>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 
@@ -32,6 +34,28 @@ std::string Describe(const SoakCamera& camera) {
         text += ": " + camera.detail;
     }
     return text + ", from " + camera.version + ")";
+}
+
+constexpr size_t kSlowestListed = 3;
+
+std::vector<std::string> Slowest(const SoakFleet& fleet, const BatchRun& run) {
+    std::vector<std::pair<double, const SoakCamera*>> times;
+    for (const SoakCamera& camera : fleet.cameras) {
+        const auto t = run.cameraSeconds.find(camera.address);
+        if (t != run.cameraSeconds.end()) {
+            times.emplace_back(t->second, &camera);
+        }
+    }
+    const size_t listed = std::min(kSlowestListed, times.size());
+    std::partial_sort(times.begin(), times.begin() + static_cast<std::ptrdiff_t>(listed),
+                      times.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
+    std::vector<std::string> lines;
+    for (size_t i = 0; i < listed; ++i) {
+        char seconds[32];
+        std::snprintf(seconds, sizeof seconds, "%.1f s: ", times[i].first);
+        lines.push_back(seconds + Describe(*times[i].second));
+    }
+    return lines;
 }
 
 } // namespace
@@ -93,5 +117,6 @@ BatchVerdict Judge(const SoakFleet& fleet, const BatchRun& run,
             v.violations.push_back(Describe(camera) + ": " + wrong);
         }
     }
+    v.slowest = Slowest(fleet, run);
     return v;
 }

@@ -35,6 +35,7 @@ struct BatchVerdict {
     int unconfirmed = 0; // reported upgraded, but the version worker could not read them
     std::map<FaultKind, KindFigures> byKind;
     std::vector<std::string> violations; // one line per camera
+    std::vector<std::string> slowest;    // the cameras that held their worker longest
 };
 
 // The version each camera runs by camsim's event log: its start version,

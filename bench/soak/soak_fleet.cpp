@@ -36,10 +36,11 @@ struct NamedFault {
     const char* name;
 };
 
-constexpr std::array<NamedFault, 7> kNames = {{
+constexpr std::array<NamedFault, 8> kNames = {{
     {FaultKind::Healthy, "healthy"},
     {FaultKind::UploadDrop, "drop"},
     {FaultKind::Stall, "stall"},
+    {FaultKind::StopAfter, "stopafter"},
     {FaultKind::FlashFail, "flash"},
     {FaultKind::NoReturn, "noreturn"},
     {FaultKind::WrongPassword, "password"},
@@ -63,25 +64,21 @@ void DrawFault(std::mt19937_64& rng, SoakCamera& camera) {
         break;
     }
     case FaultKind::Stall:
-        switch (Uniform(rng, 0, 2)) {
-        case 0: {
+        if (Uniform(rng, 0, 1) == 0) {
             const int ms = Uniform(rng, 1, 2);
             faults["trickle_ms"] = ms;
             camera.detail = "trickle " + std::to_string(ms) + " ms";
-            break;
-        }
-        case 1:
+        } else {
             faults["stop_answering"] = true;
             camera.detail = "stops answering";
-            break;
-        default: {
-            const int after = Uniform(rng, 2, 40);
-            faults["stop_answering_after"] = after;
-            camera.detail = "stops answering after " + std::to_string(after);
-            break;
-        }
         }
         break;
+    case FaultKind::StopAfter: {
+        const int after = Uniform(rng, 2, 40);
+        faults["stop_answering_after"] = after;
+        camera.detail = "stops answering after " + std::to_string(after) + " requests";
+        break;
+    }
     case FaultKind::FlashFail:
         faults["flash_fail"] = true;
         break;
@@ -121,8 +118,9 @@ std::string AddressOf(int batch, int count, int index) {
 
 const std::vector<FaultKind>& AllFaultKinds() {
     static const std::vector<FaultKind> kinds = {
-        FaultKind::UploadDrop, FaultKind::Stall,         FaultKind::FlashFail,
-        FaultKind::NoReturn,   FaultKind::WrongPassword, FaultKind::UnreadableVersion};
+        FaultKind::UploadDrop,       FaultKind::Stall,    FaultKind::StopAfter,
+        FaultKind::FlashFail,        FaultKind::NoReturn, FaultKind::WrongPassword,
+        FaultKind::UnreadableVersion};
     return kinds;
 }
 
@@ -157,7 +155,7 @@ std::optional<std::vector<FaultKind>> ParseFaultList(const std::string& text, st
         }
         if (!known) {
             *error = "unknown fault kind '" + word +
-                     "' (drop, stall, flash, noreturn, password, version, all, none)";
+                     "' (drop, stall, stopafter, flash, noreturn, password, version, all, none)";
             return std::nullopt;
         }
     }

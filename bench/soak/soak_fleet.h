@@ -11,7 +11,8 @@
 enum class FaultKind {
     Healthy,
     UploadDrop,
-    Stall,
+    Stall,     // slow answers, or none from the start
+    StopAfter, // stops answering part way through the upgrade
     FlashFail,
     NoReturn,
     WrongPassword,
@@ -22,7 +23,7 @@ enum class FaultKind {
 const std::vector<FaultKind>& AllFaultKinds();
 const char* FaultName(FaultKind kind);
 
-// "drop,stall,flash,noreturn,password,version" (any subset, comma-separated),
+// "drop,stall,stopafter,flash,noreturn,password,version" (any subset, comma-separated),
 // "all" or "none". Empty result and a message on a word it does not know.
 std::optional<std::vector<FaultKind>> ParseFaultList(const std::string& text, std::string* error);
 

@@ -108,7 +108,8 @@ int main(int argc, char** argv) {
         ->check(CLI::Range(1, 5000));
     app.add_option("--seed", options.seed, "seed of the fault draws (default 1)");
     app.add_option("--faults", faults,
-                   "fault kinds to draw: drop,stall,flash,noreturn,password,version, all or none "
+                   "fault kinds to draw: drop,stall,stopafter,flash,noreturn,password,version, all "
+                   "or none "
                    "(default all)");
     CLI11_PARSE(app, argc, argv);
     std::string error;

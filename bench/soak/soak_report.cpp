@@ -38,6 +38,9 @@ void PrintBatch(const BatchRow& row) {
     if (v.violations.size() > kListedViolations) {
         std::printf("  ... and %zu more violations\n", v.violations.size() - kListedViolations);
     }
+    for (const std::string& line : v.slowest) {
+        std::printf("  slow camera %s\n", line.c_str());
+    }
     std::printf("  process: %d threads, %d open descriptors, %.1f MiB resident\n",
                 row.resources.threads, row.resources.fds, MiB(row.resources.rssKiB));
     std::fflush(stdout);
