@@ -14,12 +14,25 @@
 #include "soak_report.h"
 
 #include <CLI/CLI.hpp>
+#include <atomic>
 #include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
 
 namespace {
+
+// The camsim of the running batch, so that an interrupted soak leaves none behind.
+std::atomic<pid_t> g_camsimPid{-1};
+
+void OnInterrupt(int signal) {
+    const pid_t pid = g_camsimPid.load();
+    if (pid > 0) {
+        ::kill(pid, SIGTERM);
+    }
+    std::_Exit(128 + signal);
+}
 
 struct SoakOptions {
     int batches = 10;
@@ -54,6 +67,7 @@ bool RunOneBatch(CliSession& session, const SoakOptions& options, int index,
     harness::CamsimProcess sim(
         CAMSIM_BINARY,
         harness::FleetArgs(folder / "fleet.json", FleetFile(fleet, port), OSA_timeScale()));
+    g_camsimPid.store(sim.Pid());
     if (!sim.WaitReady()) {
         std::printf("batch %d: camsim did not start: %s\n", index + 1, sim.Errors().c_str());
         return false;
@@ -68,6 +82,9 @@ bool RunOneBatch(CliSession& session, const SoakOptions& options, int index,
     row.verdict = Judge(fleet, run, running);
     if (!run.overran.empty()) {
         sim.Stop();
+        std::error_code ignored;
+        std::filesystem::remove_all(sim.Dir(), ignored);
+        std::filesystem::remove_all(folder, ignored);
         PrintBatch(row);
         std::printf("batch %d HUNG: still waiting for %s at its bound of %.0f s\n", row.batch,
                     run.overran.c_str(), row.boundSeconds);
@@ -84,6 +101,7 @@ bool RunOneBatch(CliSession& session, const SoakOptions& options, int index,
                                          " results for cameras outside the batch");
     }
     sim.Stop();
+    g_camsimPid.store(-1);
     row.resources = SampleResources();
     PrintBatch(row);
     rows.push_back(row);
@@ -119,6 +137,8 @@ int main(int argc, char** argv) {
         return 2;
     }
     options.faults = *kinds;
+    std::signal(SIGINT, OnInterrupt);
+    std::signal(SIGTERM, OnInterrupt);
 
     // The engine reads the factor once; camsim is given the same.
     ::setenv("TOLVANE_TIME_SCALE", "0.01", 0);
