@@ -65,9 +65,11 @@ void DrawFault(std::mt19937_64& rng, SoakCamera& camera) {
     }
     case FaultKind::Stall:
         if (Uniform(rng, 0, 1) == 0) {
-            const int ms = Uniform(rng, 1, 2);
-            faults["trickle_ms"] = ms;
-            camera.detail = "trickle " + std::to_string(ms) + " ms";
+            // 1 ms a byte still lets the 1 s connection check through; from
+            // 2 ms on a camera is never seen back after a restart, which
+            // costs minutes, as stopafter does.
+            faults["trickle_ms"] = 1;
+            camera.detail = "trickle 1 ms";
         } else {
             faults["stop_answering"] = true;
             camera.detail = "stops answering";
