@@ -50,6 +50,10 @@ std::optional<UpgradeTarget> ParseUpgradeTarget(const std::string& text, std::st
     return target;
 }
 
+uint64_t WorstCameraWaitMs() {
+    return kWorstCameraMs;
+}
+
 std::chrono::milliseconds UpgradeTimeBound(size_t cameras) {
     const size_t perWorker = (cameras + UPGRADE_TASK_COUNT - 1) / UPGRADE_TASK_COUNT;
     const double perCamera = static_cast<double>(kWorstCameraMs) * OSA_timeScale() +

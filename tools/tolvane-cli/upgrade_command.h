@@ -18,6 +18,10 @@ struct UpgradeTarget {
 // 0.0.0.0 and 255.255.255.255, and a port from 1 to 65535.
 std::optional<UpgradeTarget> ParseUpgradeTarget(const std::string& text, std::string* error);
 
+// The fixed waits of the slowest possible run of one camera, in ms of the
+// system's time (before the time scale).
+uint64_t WorstCameraWaitMs();
+
 // Time the workers may take at most: the fixed waits of the slowest possible
 // run of every camera on the busiest worker, at the current time scale, plus
 // an allowance for the SDK's own (unscaled) timeouts.
