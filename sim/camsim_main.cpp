@@ -148,14 +148,7 @@ void writeReadyFile(const std::string& path, const std::string& text) {
     std::filesystem::rename(temp, path);
 }
 
-} // namespace
-
-int main(int argc, char** argv) {
-    Options o;
-    o.timeScale = defaultTimeScale();
-    o.discoveryPort = defaultDiscoveryPort();
-    CLI::App app{"camsim: simulated licence-plate cameras on loopback addresses"};
-    app.option_defaults()->always_capture_default();
+void addCameraOptions(CLI::App& app, Options& o) {
     app.add_option("--fleet", o.fleetFile, "JSON fleet file (see docs/camsim.md)");
     app.add_option("--count", o.count, "number of cameras made from the flags below");
     app.add_option("--base", o.base, "address of the first flag-made camera");
@@ -172,35 +165,39 @@ int main(int argc, char** argv) {
     app.add_option("--flash-ms", o.camera.flashMs, "flash time")->check(CLI::Range(0, 86400000));
     app.add_option("--upload-kib-s", o.camera.uploadKibPerSec, "upload speed, 0 = unlimited")
         ->check(CLI::Range(0, 100000000));
-    app.add_flag("--refuse-login", o.camera.faults.refuseLogin, "fault: refuse every log-in");
-    app.add_option("--version-unreadable-reads", o.camera.faults.versionUnreadableReads,
+}
+
+void addFaultOptions(CLI::App& app, Options& o) {
+    camsim::CameraFaults& f = o.camera.faults;
+    app.add_flag("--refuse-login", f.refuseLogin, "fault: refuse every log-in");
+    app.add_option("--version-unreadable-reads", f.versionUnreadableReads,
                    "fault: this many device reads answer 503")
         ->check(CLI::Range(0, 1000000));
-    app.add_option("--version-unreadable-after", o.camera.faults.versionReadableFirst,
+    app.add_option("--version-unreadable-after", f.versionReadableFirst,
                    "good device reads before the unreadable ones")
         ->check(CLI::Range(0, 1000000));
-    app.add_option("--version-unreadable-after-flash", o.camera.faults.versionUnreadableAfterFlash,
+    app.add_option("--version-unreadable-after-flash", f.versionUnreadableAfterFlash,
                    "fault: after a restart into a flashed version, reads 2..N+1 answer 503")
         ->check(CLI::Range(0, 1000000));
-    app.add_flag("--fourth-zero", o.camera.faults.fourthZero,
-                 "fault: version's fourth number is 0");
+    app.add_flag("--fourth-zero", f.fourthZero, "fault: version's fourth number is 0");
     app.add_option("--shell-fail", o.shellFail, "fault: COMMAND=EXIT (repeatable)");
-    app.add_flag("--flash-fail", o.camera.faults.flashFail, "fault: flashing fails (error 8)");
-    app.add_flag("--flash-no-effect", o.camera.faults.flashNoEffect,
+    app.add_flag("--flash-fail", f.flashFail, "fault: flashing fails (error 8)");
+    app.add_flag("--flash-no-effect", f.flashNoEffect,
                  "fault: flashing says done, the old version stays");
-    app.add_flag("--no-return-after-restart", o.camera.faults.noReturnAfterRestart,
+    app.add_flag("--no-return-after-restart", f.noReturnAfterRestart,
                  "fault: stays down after a restart");
     app.add_option("--drop-upload-at-percent", o.dropUploadAtPercent,
                    "fault: drop the connection at this share of an upload")
         ->check(CLI::Range(0, 99));
-    app.add_flag("--stop-answering", o.camera.faults.stopAnswering,
-                 "fault: accept connections but never answer");
+    app.add_flag("--stop-answering", f.stopAnswering, "fault: accept connections but never answer");
     app.add_option("--stop-answering-after", o.stopAnsweringAfter,
                    "fault: answer this many requests, then go silent")
         ->check(CLI::Range(0, 1000000));
-    app.add_option("--trickle-ms", o.camera.faults.trickleMs,
-                   "fault: send answers one byte per this many ms")
+    app.add_option("--trickle-ms", f.trickleMs, "fault: send answers one byte per this many ms")
         ->check(CLI::Range(0, 10000));
+}
+
+void addRunOptions(CLI::App& app, Options& o) {
     app.add_option("--time-scale", o.timeScale,
                    "factor on restart, flash and upload times (default $TOLVANE_TIME_SCALE or 1)")
         ->check(CLI::PositiveNumber);
@@ -212,6 +209,74 @@ int main(int argc, char** argv) {
         ->check(CLI::Range(0, 65535));
     app.add_flag("--allow-non-loopback", o.allowNonLoopback,
                  "serve cameras on addresses outside 127.0.0.0/8 (lab networks)");
+}
+
+// Every camera of the fleet on one single-threaded io_context.
+struct Simulator {
+    asio::io_context io{1};
+    camsim::EventLog log;
+    std::vector<std::unique_ptr<camsim::SimCamera>> cameras;
+    std::unique_ptr<asio::ip::udp::socket> wildcard;
+    std::unique_ptr<camsim::ProbeReceiver> broadcastProbes;
+
+    // Starts every camera and returns the listing with its ready line; throws
+    // when a socket cannot be had. `o.discoveryPort` becomes the port in use.
+    std::string start(std::vector<CameraConfig>& fleet, Options& o) {
+        wildcard = camsim::openWildcardDiscoverySocket(
+            io, static_cast<std::uint16_t>(o.discoveryPort), !o.allowNonLoopback);
+        // Port 0 asks the system for a free port; the cameras' own sockets,
+        // the listing and the ready file then use the one it gave.
+        const std::uint16_t port = wildcard->local_endpoint().port();
+        o.discoveryPort = port;
+        std::ostringstream listing;
+        std::vector<camsim::SimCamera*> all;
+        for (CameraConfig& config : fleet) {
+            cameras.push_back(std::make_unique<camsim::SimCamera>(io, config, o.timeScale, log));
+            try {
+                cameras.back()->start(port);
+            } catch (const std::system_error& e) {
+                throw std::runtime_error(config.address + ":" + std::to_string(config.port) + ": " +
+                                         e.what());
+            }
+            all.push_back(cameras.back().get());
+            listing << "camera " << config.address << ":" << config.port << " " << config.platform
+                    << " " << camsim::formatVersion(config.version) << "\n";
+        }
+        broadcastProbes = std::make_unique<camsim::ProbeReceiver>(*wildcard, all);
+        broadcastProbes->start();
+        listing << "ready " << cameras.size() << " cameras, discovery port " << port << "\n";
+        return listing.str();
+    }
+
+    // Serves until SIGINT or SIGTERM, then closes every socket.
+    void runUntilSignal() {
+        asio::signal_set signals(io, SIGINT, SIGTERM);
+        signals.async_wait([&](std::error_code ec, int) {
+            if (ec) {
+                return;
+            }
+            for (auto& camera : cameras) {
+                camera->stop();
+            }
+            std::error_code ignored;
+            wildcard->close(ignored);
+            io.stop();
+        });
+        io.run();
+    }
+};
+
+} // namespace
+
+int main(int argc, char** argv) {
+    Options o;
+    o.timeScale = defaultTimeScale();
+    o.discoveryPort = defaultDiscoveryPort();
+    CLI::App app{"camsim: simulated licence-plate cameras on loopback addresses"};
+    app.option_defaults()->always_capture_default();
+    addCameraOptions(app, o);
+    addFaultOptions(app, o);
+    addRunOptions(app, o);
     CLI11_PARSE(app, argc, argv);
 
     std::vector<CameraConfig> fleet;
@@ -229,66 +294,28 @@ int main(int argc, char** argv) {
     // A reader of our stdout that has gone away must not end the simulator.
     std::signal(SIGPIPE, SIG_IGN);
 
-    asio::io_context io(1);
-    camsim::EventLog log;
-    if (!o.eventLog.empty() && !log.open(o.eventLog, o.timeScale)) {
+    Simulator sim;
+    if (!o.eventLog.empty() && !sim.log.open(o.eventLog, o.timeScale)) {
         std::cerr << "camsim: cannot create event log " << o.eventLog << "\n";
         return 2;
     }
-    std::vector<std::unique_ptr<camsim::SimCamera>> cameras;
-    std::unique_ptr<asio::ip::udp::socket> wildcard;
-    std::unique_ptr<camsim::ProbeReceiver> broadcastProbes;
-    std::ostringstream listing;
+    std::string listing;
     try {
-        wildcard = camsim::openWildcardDiscoverySocket(
-            io, static_cast<std::uint16_t>(o.discoveryPort), !o.allowNonLoopback);
-        // Port 0 asks the system for a free port; the cameras' own sockets,
-        // the listing and the ready file then use the one it gave.
-        const std::uint16_t port = wildcard->local_endpoint().port();
-        o.discoveryPort = port;
-        std::vector<camsim::SimCamera*> all;
-        for (CameraConfig& config : fleet) {
-            cameras.push_back(std::make_unique<camsim::SimCamera>(io, config, o.timeScale, log));
-            try {
-                cameras.back()->start(port);
-            } catch (const std::system_error& e) {
-                throw std::runtime_error(config.address + ":" + std::to_string(config.port) + ": " +
-                                         e.what());
-            }
-            all.push_back(cameras.back().get());
-            listing << "camera " << config.address << ":" << config.port << " " << config.platform
-                    << " " << camsim::formatVersion(config.version) << "\n";
-        }
-        broadcastProbes = std::make_unique<camsim::ProbeReceiver>(*wildcard, all);
-        broadcastProbes->start();
+        listing = sim.start(fleet, o);
     } catch (const std::exception& e) {
         std::cerr << "camsim: cannot start: " << e.what() << "\n";
         return 1;
     }
-    listing << "ready " << cameras.size() << " cameras, discovery port " << o.discoveryPort << "\n";
-    std::cout << listing.str() << std::flush;
+    std::cout << listing << std::flush;
     if (!o.readyFile.empty()) {
         try {
-            writeReadyFile(o.readyFile, listing.str());
+            writeReadyFile(o.readyFile, listing);
         } catch (const std::exception& e) {
             std::cerr << "camsim: " << e.what() << "\n";
             return 1;
         }
     }
-
-    asio::signal_set signals(io, SIGINT, SIGTERM);
-    signals.async_wait([&](std::error_code ec, int) {
-        if (ec) {
-            return;
-        }
-        for (auto& camera : cameras) {
-            camera->stop();
-        }
-        std::error_code ignored;
-        wildcard->close(ignored);
-        io.stop();
-    });
-    io.run();
+    sim.runUntilSignal();
     std::cout << "camsim: stopped\n" << std::flush;
     return 0;
 }
