@@ -29,4 +29,4 @@ TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" \
   ctest --test-dir build-tsan --output-on-failure -j"$JOBS" -L 'unit|integration' --timeout 600
 
 echo "== fuzz targets, a short run each"
-FUZZ_SECONDS=${FUZZ_SECONDS:-20} bash tests/fuzz/run_short.sh
+FUZZ_SECONDS=${FUZZ_SECONDS:-10} bash tests/fuzz/run_short.sh

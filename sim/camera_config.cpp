@@ -2,6 +2,7 @@
 
 #include "netaddr/dotted_ipv4.h"
 
+#include <cstdint>
 #include <nlohmann/json.hpp>
 #include <set>
 #include <stdexcept>
@@ -33,12 +34,18 @@ const std::set<std::string> kFaultKeys = {"refuse_login",
     throw std::runtime_error(what);
 }
 
+// A fleet file needs five levels (fleet, cameras, camera, faults, shell_fail).
+constexpr int kMaxFleetDepth = 16;
+
 template <typename T> T number(const json& value, const std::string& field, T lo, T hi) {
     if (!value.is_number_integer()) {
         invalid(field + " must be an integer");
     }
+    // 2^64-1 read as a signed number would be -1 and pass a range that holds -1.
+    const bool huge = value.is_number_unsigned() &&
+                      value.get<std::uint64_t>() > static_cast<std::uint64_t>(INT64_MAX);
     auto n = value.get<std::int64_t>();
-    if (n < static_cast<std::int64_t>(lo) || n > static_cast<std::int64_t>(hi)) {
+    if (huge || n < static_cast<std::int64_t>(lo) || n > static_cast<std::int64_t>(hi)) {
         invalid(field + " must be between " + std::to_string(lo) + " and " + std::to_string(hi));
     }
     return static_cast<T>(n);
@@ -251,7 +258,15 @@ void validateFleet(std::vector<CameraConfig>& fleet) {
 std::vector<CameraConfig> parseFleet(const std::string& textIn) {
     json doc;
     try {
-        doc = json::parse(textIn);
+        // Copies of a document recurse once per level: a file of deeply
+        // nested brackets would otherwise exhaust the stack.
+        doc = json::parse(textIn, [](int depth, json::parse_event_t, json&) {
+            if (depth > kMaxFleetDepth) {
+                invalid("fleet file nests deeper than " + std::to_string(kMaxFleetDepth) +
+                        " levels");
+            }
+            return true;
+        });
     } catch (const json::exception& e) {
         invalid(std::string("fleet file is not valid JSON: ") + e.what());
     }

@@ -78,6 +78,7 @@ struct SearchArgs {
     LprFindDeviceCallback callback;
     void* userData;
     const std::atomic<bool>* stop;
+    std::atomic<uint32_t>* dropped;
 };
 
 // Reads every waiting datagram and reports the cameras not yet reported.
@@ -104,9 +105,14 @@ void DrainHellos(const SearchArgs& args, const std::string& nonce,
             continue;
         }
         auto key = std::make_pair(static_cast<uint32_t>(from.sin_addr.s_addr), hello->port);
-        if (!reported.insert(key).second) {
+        if (reported.count(key) != 0) {
             continue;
         }
+        if (reported.size() >= kMaxCamerasPerSearch) {
+            args.dropped->fetch_add(1);
+            continue;
+        }
+        reported.insert(key);
         char address[INET_ADDRSTRLEN] = {};
         inet_ntop(AF_INET, &from.sin_addr, address, sizeof address);
         args.callback(0, address, hello->port, 0, 0, 0, args.userData);
@@ -188,8 +194,9 @@ bool DeviceSearch::Start(LprFindDeviceCallback callback, void* userData, uint16_
         return false;
     }
     stop_.store(false);
-    thread_ =
-        std::thread(SearchLoop, SearchArgs{sock, wakeFds_[0], port, callback, userData, &stop_});
+    dropped_.store(0);
+    thread_ = std::thread(
+        SearchLoop, SearchArgs{sock, wakeFds_[0], port, callback, userData, &stop_, &dropped_});
     return true;
 }
 

@@ -5,6 +5,7 @@
 #include "sdk/lpr_sdk.h"
 
 #include <atomic>
+#include <cstddef>
 #include <cstdint>
 #include <mutex>
 #include <string>
@@ -15,6 +16,9 @@ namespace lpr {
 constexpr uint16_t kDefaultDiscoveryPort = 37810;
 // Probes repeat this often while a search runs.
 constexpr int kProbeIntervalMs = 2000;
+// Forged hellos must not grow the set of reported cameras, nor the work of
+// whoever reads their versions, without bound.
+constexpr std::size_t kMaxCamerasPerSearch = LPR_MAX_CAMERAS_PER_SEARCH;
 
 // The discovery port: TOLVANE_DISCOVERY_PORT when it names a valid port
 // (lets tests run side by side), else the protocol's port.
@@ -34,11 +38,16 @@ public:
     // Called from the callback itself it only asks the search to end.
     void Stop();
 
+    // Hellos of cameras beyond kMaxCamerasPerSearch that the running or the
+    // last search dropped.
+    uint32_t DroppedHellos() const { return dropped_.load(); }
+
 private:
     std::mutex mutex_;
     std::thread thread_;
     int wakeFds_[2] = {-1, -1};
     std::atomic<bool> stop_{false};
+    std::atomic<uint32_t> dropped_{0};
 };
 
 } // namespace lpr

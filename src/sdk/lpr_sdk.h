@@ -15,6 +15,10 @@ using LprFindDeviceCallback = void (*)(uint32_t reserved1, const char* address, 
                                        uint32_t reserved4, uint32_t reserved5, uint32_t reserved6,
                                        void* userData);
 
+// Cameras one search reports at most; hellos of further cameras are dropped
+// and counted (LprGetSearchDropCount).
+constexpr uint32_t LPR_MAX_CAMERAS_PER_SEARCH = 4096;
+
 // Transfer states of LprUpdateGetState.
 constexpr int32_t LPR_UPDATE_STATE_DONE = 1;
 constexpr int32_t LPR_UPDATE_STATE_SENDING = 2;
@@ -58,6 +62,9 @@ struct LprSdk {
     int32_t (*LprReboot)(LprHandle handle);
     // The shell library's operation: 0 when the command ran with exit 0.
     int32_t (*RemoteShellExec)(const char* address, const char* command);
+    // Hellos the running or the last search dropped because it had already
+    // reported LPR_MAX_CAMERAS_PER_SEARCH cameras; 0 before any search.
+    uint32_t (*LprGetSearchDropCount)();
 };
 
 // The table in use. Until a table is installed this is the network SDK.

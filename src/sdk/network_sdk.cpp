@@ -140,10 +140,14 @@ int32_t NetRemoteShellExec(const char* address, const char* command) {
     return (result && result->exitCode == 0) ? 0 : -1;
 }
 
+uint32_t NetGetSearchDropCount() {
+    return TheSearch().DroppedHellos();
+}
+
 const LprSdk kNetworkTable = {
-    NetSetup,          NetCleanup,     NetStartFindDevice, NetStopFindDevice, NetOpen,
-    NetClose,          NetIsConnected, NetGetVersion,      NetUpdateStart,    NetUpdateGetState,
-    NetUpdateGetError, NetReboot,      NetRemoteShellExec,
+    NetSetup,          NetCleanup,     NetStartFindDevice, NetStopFindDevice,     NetOpen,
+    NetClose,          NetIsConnected, NetGetVersion,      NetUpdateStart,        NetUpdateGetState,
+    NetUpdateGetError, NetReboot,      NetRemoteShellExec, NetGetSearchDropCount,
 };
 
 } // namespace

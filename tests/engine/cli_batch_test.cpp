@@ -194,4 +194,12 @@ TEST(CliSearch, ListsFoundCamerasInAddressOrderWithTheirVersions) {
     // Versions are read with the worker's fixed credentials, one visit each.
     EXPECT_EQ(sdk.CountOf("LprOpen"), 3);
     EXPECT_EQ(sdk.CountOf("LprCleanup"), 1);
+
+    // Hellos a search dropped beyond its camera limit are told after the cameras.
+    sdk.SetSearchDropCount(7);
+    Capture json;
+    CliOutput jsonOutput(true, json.File());
+    EXPECT_EQ(RunSearch(0.1, 20s, jsonOutput), 0);
+    ASSERT_FALSE(json.Lines().empty());
+    EXPECT_EQ(json.Lines().back(), R"({"dropped":7,"event":"search_dropped","limit":4096})");
 }

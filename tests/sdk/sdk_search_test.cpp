@@ -3,6 +3,7 @@
 #include "sdk/lpr_sdk.h"
 #include "udp_camera.h"
 
+#include <atomic>
 #include <chrono>
 #include <cstdlib>
 #include <gtest/gtest.h>
@@ -10,6 +11,7 @@
 #include <mutex>
 #include <nlohmann/json.hpp>
 #include <regex>
+#include <set>
 #include <thread>
 
 using namespace std::chrono_literals;
@@ -115,6 +117,48 @@ TEST(SdkSearch, ReportsEachCameraOncePerSearchAndDropsEveryBadHello) {
     Sdk().LprStopFindDevice();
     EXPECT_EQ(again.found.size(), 3u);
     EXPECT_NE(cameras.Probes().back().first, *texts.begin());
+    unsetenv("TOLVANE_DISCOVERY_PORT");
+}
+
+TEST(SdkSearch, AFloodOfForgedHellosReportsAtMostTheLimitAndCountsTheRest) {
+    // Distinct cameras: two addresses with 2200 ports each, answering the
+    // first probe round only, and a camera already reported answering again.
+    constexpr int kPerAddress = 2200;
+    std::atomic<int> rounds{0};
+    UdpCameras cameras([&](const std::string& nonce) {
+        std::vector<Reply> replies;
+        if (rounds.fetch_add(1) > 0) {
+            return replies;
+        }
+        for (int port = 1; port <= kPerAddress; ++port) {
+            for (const char* from : {"127.77.1.1", "127.77.1.2"}) {
+                replies.push_back({from, Hello(nonce, std::to_string(port))});
+            }
+        }
+        replies.push_back({"127.77.1.1", Hello(nonce, "1")});
+        return replies;
+    });
+    setenv("TOLVANE_DISCOVERY_PORT", std::to_string(cameras.Port()).c_str(), 1);
+    Reports reports;
+    ASSERT_EQ(Sdk().LprStartFindDevice(OnFound, &reports), 0);
+    const uint32_t expectedDrops = 2 * kPerAddress - LPR_MAX_CAMERAS_PER_SEARCH;
+    auto deadline = std::chrono::steady_clock::now() + 20s;
+    while (std::chrono::steady_clock::now() < deadline &&
+           Sdk().LprGetSearchDropCount() < expectedDrops) {
+        std::this_thread::sleep_for(20ms);
+    }
+    std::this_thread::sleep_for(200ms); // the duplicate, and anything unexpected
+    Sdk().LprStopFindDevice();
+    std::set<std::pair<std::string, uint32_t>> distinct(reports.found.begin(), reports.found.end());
+    EXPECT_EQ(reports.found.size(), LPR_MAX_CAMERAS_PER_SEARCH);
+    EXPECT_EQ(distinct.size(), reports.found.size());
+    EXPECT_EQ(Sdk().LprGetSearchDropCount(), expectedDrops);
+
+    // The next search starts counting afresh.
+    Reports again;
+    ASSERT_EQ(Sdk().LprStartFindDevice(OnFound, &again), 0);
+    EXPECT_EQ(Sdk().LprGetSearchDropCount(), 0u);
+    Sdk().LprStopFindDevice();
     unsetenv("TOLVANE_DISCOVERY_PORT");
 }
 

@@ -63,7 +63,12 @@ void UdpCameras::Loop() {
         if (!parsed.is_object() || !parsed.contains("nonce") || !parsed["nonce"].is_string()) {
             continue;
         }
+        int sent = 0;
         for (const Reply& reply : replies_(parsed["nonce"].get<std::string>())) {
+            if (++sent % 64 == 0) {
+                // A flood of thousands must not outrun a small receive buffer.
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            }
             int out = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
             sockaddr_in self{};
             self.sin_family = AF_INET;

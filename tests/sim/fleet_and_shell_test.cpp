@@ -75,6 +75,13 @@ TEST(Fleet, BadEntriesNameTheCameraAndTheField) {
     EXPECT_NE(errorOf(R"([{"address":"127.0.0.2","user":"a:b"}])").find("user"), std::string::npos);
     EXPECT_NE(errorOf(R"([{"port":81}])").find("address is missing"), std::string::npos);
     EXPECT_NE(errorOf("[{").find("not valid JSON"), std::string::npos);
+    // 2^64-1 once passed as -1; brackets nested beyond any fleet's need once
+    // overflowed the stack.
+    EXPECT_NE(errorOf(R"([{"address":"127.0.0.2","version":[5,1,7,18446744073709551615]}])")
+                  .find("version"),
+              std::string::npos);
+    EXPECT_NE(errorOf(std::string(200000, '[') + std::string(200000, ']')).find("nests deeper"),
+              std::string::npos);
     EXPECT_NE(errorOf(R"({"camera":[]})").find("unknown field"), std::string::npos);
     // Same address on two ports is two cameras.
     EXPECT_EQ(errorOf(R"([{"address":"127.0.0.2","port":81},{"address":"127.0.0.2","port":82}])"),

@@ -32,11 +32,20 @@ FakeSdk::Call MakeCall(std::string op, std::string address, std::vector<std::str
 } // namespace
 
 const LprSdk FakeSdk::kTable = {
-    &FakeSdk::Setup,          &FakeSdk::Cleanup,        &FakeSdk::StartFindDevice,
-    &FakeSdk::StopFindDevice, &FakeSdk::Open,           &FakeSdk::Close,
-    &FakeSdk::IsConnected,    &FakeSdk::GetVersion,     &FakeSdk::UpdateStart,
-    &FakeSdk::UpdateGetState, &FakeSdk::UpdateGetError, &FakeSdk::Reboot,
+    &FakeSdk::Setup,
+    &FakeSdk::Cleanup,
+    &FakeSdk::StartFindDevice,
+    &FakeSdk::StopFindDevice,
+    &FakeSdk::Open,
+    &FakeSdk::Close,
+    &FakeSdk::IsConnected,
+    &FakeSdk::GetVersion,
+    &FakeSdk::UpdateStart,
+    &FakeSdk::UpdateGetState,
+    &FakeSdk::UpdateGetError,
+    &FakeSdk::Reboot,
     &FakeSdk::ShellExec,
+    &FakeSdk::GetSearchDropCount,
 };
 
 FakeSdk::FakeSdk(const VirtualClock* clock) : m_clock(clock) {
@@ -163,6 +172,7 @@ int32_t FakeSdk::StartFindDevice(LprFindDeviceCallback callback, void* userData)
     {
         std::lock_guard<std::mutex> guard(self->m_mutex);
         found = self->m_found;
+        self->m_dropped = self->m_dropScript;
     }
     self->m_search = std::thread([found, callback, userData] {
         for (const auto& [address, port] : found) {
@@ -172,6 +182,20 @@ int32_t FakeSdk::StartFindDevice(LprFindDeviceCallback callback, void* userData)
         }
     });
     return 0;
+}
+
+uint32_t FakeSdk::GetSearchDropCount() {
+    FakeSdk* self = Instance();
+    if (self == nullptr) {
+        return 0;
+    }
+    std::lock_guard<std::mutex> guard(self->m_mutex);
+    return self->m_dropped;
+}
+
+void FakeSdk::SetSearchDropCount(uint32_t dropped) {
+    std::lock_guard<std::mutex> guard(m_mutex);
+    m_dropScript = dropped;
 }
 
 int32_t FakeSdk::StopFindDevice() {

@@ -88,6 +88,8 @@ public:
 
     // Cameras that LprStartFindDevice reports, in order, on a thread of its own.
     void SetFoundDevices(std::vector<std::pair<std::string, uint32_t>> devices);
+    // What LprGetSearchDropCount answers once a search has started (not recorded).
+    void SetSearchDropCount(uint32_t dropped);
 
     // Called on the calling thread after each call has been recorded (no
     // lock held); e.g. to clear a run flag at a given point.
@@ -133,6 +135,7 @@ private:
     static int32_t UpdateGetError();
     static int32_t Reboot(LprHandle handle);
     static int32_t ShellExec(const char* address, const char* command);
+    static uint32_t GetSearchDropCount();
 
     const VirtualClock* m_clock;
     mutable std::mutex m_mutex;
@@ -142,6 +145,8 @@ private:
     std::vector<Call> m_calls;
     std::function<void(const Call&)> m_hook;
     std::vector<std::pair<std::string, uint32_t>> m_found;
+    uint32_t m_dropScript = 0;
+    uint32_t m_dropped = 0;   // 0 until a search starts
     std::mutex m_searchMutex; // serialises start and stop of the search thread
     std::thread m_search;
 };

@@ -117,3 +117,12 @@ void CliOutput::Device(const std::string& address, uint32_t port, const std::str
         Line(address + "\t" + std::to_string(port) + "\t" + version);
     }
 }
+
+void CliOutput::SearchDropped(uint32_t dropped, uint32_t limit) {
+    if (m_json) {
+        Line(Dump({{"event", "search_dropped"}, {"dropped", dropped}, {"limit", limit}}));
+    } else {
+        Line("search dropped " + std::to_string(dropped) + " hellos of cameras beyond the first " +
+             std::to_string(limit));
+    }
+}

@@ -21,6 +21,8 @@ public:
     void RunningSummary(int total, int done, int succeeded, int failed);
     void FinalSummary(int total, int succeeded, int failed, int notDispatched);
     void Device(const std::string& address, uint32_t port, const std::string& version);
+    // Hellos the search dropped once it had reported as many cameras as it may.
+    void SearchDropped(uint32_t dropped, uint32_t limit);
 
 private:
     void Line(const std::string& text);

@@ -118,6 +118,7 @@ int RunSearch(double seconds, std::optional<std::chrono::milliseconds> versionBo
         sendBacklog(false);
     }
     sdk.LprStopFindDevice();
+    const uint32_t dropped = sdk.LprGetSearchDropCount();
 
     // Reports that raced with the stop are still in the queue.
     const auto versionEnd =
@@ -142,6 +143,9 @@ int RunSearch(double seconds, std::optional<std::chrono::milliseconds> versionBo
 
     for (const FoundCamera& camera : InAddressOrder(cameras)) {
         output.Device(camera.address, camera.port, camera.version);
+    }
+    if (dropped > 0) {
+        output.SearchDropped(dropped, LPR_MAX_CAMERAS_PER_SEARCH);
     }
     return 0;
 }
