@@ -96,16 +96,26 @@ HttpHeadParser::Status HttpHeadParser::fail(int status, std::string message) {
 HttpHeadParser::Status HttpHeadParser::parse() {
     std::string_view head(buffer_);
     head.remove_suffix(4);
-    std::size_t lineEnd = head.find("\r\n");
-    std::string_view requestLine = head.substr(0, lineEnd);
-    std::size_t sp1 = requestLine.find(' ');
-    std::size_t sp2 = requestLine.rfind(' ');
+    const std::size_t lineEnd = head.find("\r\n");
+    if (Status status = parseRequestLine(head.substr(0, lineEnd)); status != Status::Done) {
+        return status;
+    }
+    const std::size_t fieldsStart = lineEnd == std::string_view::npos ? head.size() : lineEnd + 2;
+    if (Status status = parseHeaderLines(head.substr(fieldsStart)); status != Status::Done) {
+        return status;
+    }
+    return readFraming();
+}
+
+HttpHeadParser::Status HttpHeadParser::parseRequestLine(std::string_view requestLine) {
+    const std::size_t sp1 = requestLine.find(' ');
+    const std::size_t sp2 = requestLine.rfind(' ');
     if (sp1 == std::string_view::npos || sp2 == sp1) {
         return fail(400, "malformed request line");
     }
     request_.method.assign(requestLine.substr(0, sp1));
     request_.target.assign(requestLine.substr(sp1 + 1, sp2 - sp1 - 1));
-    std::string_view version = requestLine.substr(sp2 + 1);
+    const std::string_view version = requestLine.substr(sp2 + 1);
     if (request_.method.empty() ||
         !std::all_of(request_.method.begin(), request_.method.end(), isTokenChar) ||
         request_.target.empty() || request_.target.front() != '/' ||
@@ -119,15 +129,19 @@ HttpHeadParser::Status HttpHeadParser::parse() {
     } else {
         return fail(505, "only HTTP/1.0 and HTTP/1.1 are served");
     }
-    std::size_t pos = lineEnd == std::string_view::npos ? head.size() : lineEnd + 2;
-    while (pos < head.size()) {
-        std::size_t next = head.find("\r\n", pos);
+    return Status::Done;
+}
+
+HttpHeadParser::Status HttpHeadParser::parseHeaderLines(std::string_view fields) {
+    std::size_t pos = 0;
+    while (pos < fields.size()) {
+        std::size_t next = fields.find("\r\n", pos);
         if (next == std::string_view::npos) {
-            next = head.size();
+            next = fields.size();
         }
-        std::string_view line = head.substr(pos, next - pos);
+        const std::string_view line = fields.substr(pos, next - pos);
         pos = next + 2;
-        std::size_t colon = line.find(':');
+        const std::size_t colon = line.find(':');
         if (colon == std::string_view::npos || colon == 0 ||
             !std::all_of(line.begin(), line.begin() + static_cast<std::ptrdiff_t>(colon),
                          isTokenChar)) {
@@ -142,6 +156,12 @@ HttpHeadParser::Status HttpHeadParser::parse() {
         }
         request_.headers.emplace_back(std::string(line.substr(0, colon)), std::string(value));
     }
+    return Status::Done;
+}
+
+// The headers that decide how the body is read and whether the connection
+// stays open.
+HttpHeadParser::Status HttpHeadParser::readFraming() {
     for (const auto& [name, value] : request_.headers) {
         if (equalsIgnoreCase(name, "Content-Length")) {
             std::uint64_t length = 0;

@@ -46,6 +46,9 @@ public:
 
 private:
     Status parse();
+    Status parseRequestLine(std::string_view requestLine);
+    Status parseHeaderLines(std::string_view fields);
+    Status readFraming();
     Status fail(int status, std::string message);
 
     std::string buffer_;
