@@ -2,11 +2,10 @@
 // hosts, each with its own cameras and folder, tolvane-cli against camsim.
 #include "camsim_gtest.h"
 
-#include <cstdlib>
+#include <array>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <sstream>
-#include <unistd.h>
 
 using harness::CamsimProcess;
 using harness::ProgramRun;
@@ -15,18 +14,6 @@ using nlohmann::json;
 using namespace std::chrono_literals;
 
 namespace {
-
-std::string FindOnPath(const std::string& name) {
-    const char* path = std::getenv("PATH");
-    std::istringstream dirs(path != nullptr ? path : "");
-    for (std::string dir; std::getline(dirs, dir, ':');) {
-        const std::string candidate = dir + "/" + name;
-        if (!dir.empty() && ::access(candidate.c_str(), X_OK) == 0) {
-            return candidate;
-        }
-    }
-    return "";
-}
 
 std::string ReadText(const std::filesystem::path& path) {
     std::ifstream in(path);
@@ -38,7 +25,8 @@ std::string ReadText(const std::filesystem::path& path) {
 } // namespace
 
 TEST(AnsibleSites, EachHostUpgradesItsOwnCamerasIntoOneReport) {
-    const std::string playbook = FindOnPath("ansible-playbook");
+    std::string playbook = RunProgram({"/bin/sh", "-c", "command -v ansible-playbook"}, 10s).output;
+    playbook = playbook.substr(0, playbook.find('\n'));
     if (playbook.empty()) {
         GTEST_SKIP() << "ansible-playbook is not installed (Debian package ansible-core)";
     }
@@ -90,7 +78,7 @@ TEST(AnsibleSites, EachHostUpgradesItsOwnCamerasIntoOneReport) {
         RunProgram({playbook, "-i", (root / "inventory.yml").string(), "-e",
                     "tolvane_report_dir=" + (root / "reports").string(),
                     std::string(TOLVANE_ANSIBLE_DIR) + "/tolvane-upgrade.yml"},
-                   90s,
+                   240s, // a hang guard only, wide for shared build machines
                    {{"ANSIBLE_HOME", (root / "ansible-home").string()},
                     {"ANSIBLE_LOCAL_TEMP", (root / "ansible-tmp").string()},
                     {"ANSIBLE_REMOTE_TEMP", (root / "ansible-remote-tmp").string()},
@@ -112,15 +100,15 @@ TEST(AnsibleSites, EachHostUpgradesItsOwnCamerasIntoOneReport) {
     const json summary = json::parse(ReadText(reports[0] / "summary.json"));
     EXPECT_EQ(summary["total"], json::parse(R"({"hosts": 3, "hosts_not_completed": 1,
                                                 "cameras": 5, "succeeded": 3, "failed": 1})"));
-    const std::map<std::string, std::pair<int, int>> expected = {
-        {"site-a", {2, 0}}, {"site-b", {1, 1}}, {"site-c", {0, 0}}};
-    const std::map<std::string, int> exitCodes = {{"site-a", 0}, {"site-b", 1}, {"site-c", 2}};
+    // Per host: exit code, succeeded, failed.
+    const std::map<std::string, std::array<int, 3>> expected = {
+        {"site-a", {0, 2, 0}}, {"site-b", {1, 1, 1}}, {"site-c", {2, 0, 0}}};
     std::map<std::string, bool> outcomes;
     for (const auto& [host, counts] : expected) {
         const json& entry = summary["hosts"][host];
-        EXPECT_EQ(entry["exit_code"], exitCodes.at(host)) << host;
-        EXPECT_EQ(entry["succeeded"], counts.first) << host;
-        EXPECT_EQ(entry["failed"], counts.second) << host;
+        EXPECT_EQ((std::array<int, 3>{entry["exit_code"], entry["succeeded"], entry["failed"]}),
+                  counts)
+            << host;
         for (const json& result : entry["results"]) {
             EXPECT_EQ(outcomes.count(result["address"]), 0u) << result;
             outcomes[result["address"]] = result["success"];
@@ -131,7 +119,7 @@ TEST(AnsibleSites, EachHostUpgradesItsOwnCamerasIntoOneReport) {
         for (std::string line; std::getline(lines, line);) {
             results += json::parse(line)["event"] == "result" ? 1 : 0;
         }
-        EXPECT_EQ(results, counts.first + counts.second) << host;
+        EXPECT_EQ(results, counts[1] + counts[2]) << host;
     }
     EXPECT_EQ(summary["hosts"]["site-c"]["status"], "bad input");
     EXPECT_EQ(outcomes,
