@@ -10,6 +10,7 @@ PACKAGES=(
   libcurl4-openssl-dev libssl-dev nlohmann-json3-dev libasio-dev libcli11-dev
   fonts-noto-cjk xvfb xauth x11-utils imagemagick
   iproute2 procps
+  ansible-core
 )
 
 missing=()
