@@ -95,10 +95,9 @@ TEST(CliBatch, PrintsTheWindowTextsAndExitsZeroOnlyWhenAllSucceeded) {
                 first.push_back(line.substr(9));
             }
         }
-        EXPECT_EQ(first, (std::vector<std::string>{"正在升级'" +
-                                                       std::string(TempProgramFolder::k517) + "'",
-                                                   "升级成功，正在重启设备",
-                                                   "升级设备成功！\t5.1.7.1 -> 5.1.7.2"}));
+        EXPECT_EQ(first, (std::vector<std::string>{
+                             "正在升级'" + std::string(TempProgramFolder::k517) + "'",
+                             "升级成功，正在重启设备", "升级设备成功！\t5.1.7.1 -> 5.1.7.2"}));
         ASSERT_FALSE(lines.empty());
         EXPECT_EQ(lines.back(), "升级完成，成功2台，失败0台。");
         EXPECT_NE(std::find(lines.begin(), lines.end(), "10.3.0.2\t正在清理日志"), lines.end());
@@ -186,7 +185,7 @@ TEST(CliSearch, ListsFoundCamerasInAddressOrderWithTheirVersions) {
     Capture out;
     CliOutput output(false, out.File());
     const auto start = std::chrono::steady_clock::now();
-    EXPECT_EQ(RunSearch(0.3, 20s, output), 0);
+    EXPECT_EQ(RunSearch(0.3, 20s, ProbeRequest{}, output), 0);
     EXPECT_LT(std::chrono::steady_clock::now() - start, 10s) << "waited for the bound";
     EXPECT_EQ(out.Lines(),
               (std::vector<std::string>{"10.5.0.2\t8080\t6.2.1.1", "10.5.0.9\t80\t",
