@@ -1,6 +1,7 @@
 #include "sdk/device_search.h"
 
 #include "sdk/camera_messages.h"
+#include "sdk/hello_reader.h"
 
 #include <arpa/inet.h>
 #include <cerrno>
@@ -11,7 +12,6 @@
 #include <net/if.h>
 #include <netinet/in.h>
 #include <poll.h>
-#include <random>
 #include <set>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -25,19 +25,6 @@ using Clock = std::chrono::steady_clock;
 
 // Room for a burst of hellos from a few hundred cameras answering at once.
 constexpr int kReceiveBufferBytes = 4 << 20;
-
-std::string MakeSearchNonce() {
-    std::random_device device;
-    std::mt19937_64 generator((static_cast<uint64_t>(device()) << 32) ^ device());
-    uint64_t value = generator();
-    static const char kDigits[] = "0123456789abcdef";
-    std::string nonce(16, '0');
-    for (int i = 15; i >= 0; --i) {
-        nonce[static_cast<std::size_t>(i)] = kDigits[value & 0xf];
-        value >>= 4;
-    }
-    return nonce;
-}
 
 // 255.255.255.255, the broadcast address of every IPv4 interface that has
 // one, and the loopback network's broadcast address; each once.
@@ -81,51 +68,10 @@ struct SearchArgs {
     std::atomic<uint32_t>* dropped;
 };
 
-// Reads every waiting datagram and reports the cameras not yet reported.
-void DrainHellos(const SearchArgs& args, const std::string& nonce,
-                 std::set<std::pair<uint32_t, uint16_t>>& reported) {
-    char buffer[kMaxHelloBytes + 1];
-    for (;;) {
-        sockaddr_in from{};
-        socklen_t fromLength = sizeof from;
-        ssize_t got = recvfrom(args.sock, buffer, sizeof buffer, MSG_DONTWAIT | MSG_TRUNC,
-                               reinterpret_cast<sockaddr*>(&from), &fromLength);
-        if (got < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            return; // EAGAIN: nothing more waiting
-        }
-        if (static_cast<std::size_t>(got) > kMaxHelloBytes || from.sin_family != AF_INET) {
-            continue; // MSG_TRUNC gives the real length of an oversized one
-        }
-        std::optional<Hello> hello =
-            ParseHello(std::string_view(buffer, static_cast<std::size_t>(got)), nonce);
-        if (!hello) {
-            continue;
-        }
-        auto key = std::make_pair(static_cast<uint32_t>(from.sin_addr.s_addr), hello->port);
-        if (reported.count(key) != 0) {
-            continue;
-        }
-        if (reported.size() >= kMaxCamerasPerSearch) {
-            args.dropped->fetch_add(1);
-            continue;
-        }
-        reported.insert(key);
-        char address[INET_ADDRSTRLEN] = {};
-        inet_ntop(AF_INET, &from.sin_addr, address, sizeof address);
-        args.callback(0, address, hello->port, 0, 0, 0, args.userData);
-        if (args.stop->load()) {
-            return;
-        }
-    }
-}
-
 void SearchLoop(SearchArgs args) {
     const std::string nonce = MakeSearchNonce();
     const std::string probe = MakeProbe(nonce);
-    std::set<std::pair<uint32_t, uint16_t>> reported;
+    ReportedCameras reported;
     Clock::time_point nextProbe = Clock::now();
     while (!args.stop->load()) {
         Clock::time_point now = Clock::now();
@@ -143,7 +89,8 @@ void SearchLoop(SearchArgs args) {
             break;
         }
         if ((fds[0].revents & POLLIN) != 0) {
-            DrainHellos(args, nonce, reported);
+            DrainHellos(args.sock, nonce, reported,
+                        HelloSink{args.callback, args.userData, args.stop, args.dropped});
         }
     }
     close(args.sock);

@@ -65,7 +65,31 @@ struct LprSdk {
     // Hellos the running or the last search dropped because it had already
     // reported LPR_MAX_CAMERAS_PER_SEARCH cameras; 0 before any search.
     uint32_t (*LprGetSearchDropCount)();
+
+    // Sends the discovery probe by unicast to each address (first field in
+    // the top byte), for cameras the broadcast search cannot reach. Answers
+    // are reported through the callback as the search reports them, each
+    // (address, port) once per call. Runs in the background: the probes go
+    // out at LPR_PROBES_PER_SECOND at most, then the answers are awaited
+    // LPR_PROBE_LISTEN_MS more. 0 = started; -1 = refused, nothing sent
+    // (no addresses, more than LPR_PROBE_MAX_ADDRESSES, no callback, or
+    // LPR_PROBE_MAX_RUNNING calls still running).
+    int32_t (*LprProbeAddresses)(const uint32_t* addresses, uint32_t count,
+                                 LprFindDeviceCallback callback, void* userData);
+    // Ends every running probe call and waits for its thread (LprStopFindDevice
+    // and LprCleanup do the same); harmless when none runs.
+    int32_t (*LprStopProbe)();
 };
+
+constexpr uint32_t LPR_PROBE_MAX_ADDRESSES = 4096;
+constexpr uint32_t LPR_PROBES_PER_SECOND = 500;
+constexpr uint32_t LPR_PROBE_LISTEN_MS = 2000;
+constexpr uint32_t LPR_PROBE_MAX_RUNNING = 4;
+
+// How long a probe call of `count` addresses runs when it runs alone.
+constexpr uint32_t LprProbeDurationMs(uint32_t count) {
+    return count * 1000 / LPR_PROBES_PER_SECOND + LPR_PROBE_LISTEN_MS;
+}
 
 // The table in use. Until a table is installed this is the network SDK.
 const LprSdk& LprSdkActive();

@@ -6,6 +6,7 @@
 #include "sdk/device_search.h"
 #include "sdk/http_client.h"
 #include "sdk/lpr_sdk.h"
+#include "sdk/probe_scan.h"
 #include "sdk/session_registry.h"
 
 #include <cstring>
@@ -25,6 +26,11 @@ DeviceSearch& TheSearch() {
     return search;
 }
 
+ProbeScans& TheProbes() {
+    static ProbeScans probes;
+    return probes;
+}
+
 int32_t NetSetup() {
     EnsureCurlInitialised();
     return 0;
@@ -32,6 +38,7 @@ int32_t NetSetup() {
 
 int32_t NetCleanup() {
     TheSearch().Stop();
+    TheProbes().StopAll();
     // Each session's destructor stops its transfer and waits for its thread.
     for (auto& session : TakeAllSessions()) {
         session->upload.Stop();
@@ -45,6 +52,19 @@ int32_t NetStartFindDevice(LprFindDeviceCallback callback, void* userData) {
 
 int32_t NetStopFindDevice() {
     TheSearch().Stop();
+    TheProbes().StopAll();
+    return 0;
+}
+
+int32_t NetProbeAddresses(const uint32_t* addresses, uint32_t count, LprFindDeviceCallback callback,
+                          void* userData) {
+    return TheProbes().Start(addresses, count, callback, userData, DiscoveryPortFromEnvironment())
+               ? 0
+               : -1;
+}
+
+int32_t NetStopProbe() {
+    TheProbes().StopAll();
     return 0;
 }
 
@@ -147,7 +167,8 @@ uint32_t NetGetSearchDropCount() {
 const LprSdk kNetworkTable = {
     NetSetup,          NetCleanup,     NetStartFindDevice, NetStopFindDevice,     NetOpen,
     NetClose,          NetIsConnected, NetGetVersion,      NetUpdateStart,        NetUpdateGetState,
-    NetUpdateGetError, NetReboot,      NetRemoteShellExec, NetGetSearchDropCount,
+    NetUpdateGetError, NetReboot,      NetRemoteShellExec, NetGetSearchDropCount, NetProbeAddresses,
+    NetStopProbe,
 };
 
 } // namespace

@@ -9,8 +9,10 @@ list(APPEND TOLVANE_SDK_SOURCES
   digest_auth.cpp
   firmware_upload.cpp
   hashing.cpp
+  hello_reader.cpp
   image_digest_cache.cpp
   http_client.cpp
   network_sdk.cpp
+  probe_scan.cpp
   session_registry.cpp)
 list(APPEND TOLVANE_SDK_LIBS CURL::libcurl OpenSSL::Crypto nlohmann_json::nlohmann_json)

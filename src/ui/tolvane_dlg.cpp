@@ -194,6 +194,8 @@ void CTolvaneDlg::contextMenuEvent(QContextMenuEvent* event) {
     QMenu menu(this);
     QAction* about = menu.addAction(QString::fromUtf8(ui_text::kAboutMenuItem));
     about->setObjectName(QStringLiteral("IDM_ABOUTBOX"));
+    if (m_listDevices->rect().contains(m_listDevices->mapFromGlobal(event->globalPos())))
+        AddProbeMenuEntries(menu);
     if (menu.exec(event->globalPos()) == about)
         OnSysCommand(IDM_ABOUTBOX);
 }

@@ -13,9 +13,11 @@
 #include <cstdint>
 #include <optional>
 
+class CProbeReceiver;
 class DeviceListCtrl;
 class IpAddressCtrl;
 class QLabel;
+class QMenu;
 class QLineEdit;
 class QPushButton;
 struct OsaTask;
@@ -89,6 +91,14 @@ public:
     // The window's close request; false when refused (an upgrade runs).
     bool OnClose();
 
+    // Cameras beyond the broadcast domain (the device list's context menu):
+    // a camera added by hand, an address range scanned by unicast probes.
+    void OnAddDevice();
+    void OnScanRange();
+    // A probed camera's report: listed like a found camera unless its
+    // address already has a row.
+    intptr_t OnDeviceProbed(uintptr_t wParam, intptr_t lParam);
+
     // Shows text and state on every row of the address; false when no row has it.
     bool UpdateRow(const QString& address, const QString& text, uintptr_t state);
     // Writes a version into the rows of that address, in both modes.
@@ -134,6 +144,9 @@ private:
     void TimeHandler(int64_t startNs);
     bool FinishBatchIfDone();
     void MarkRowNotSent(int row, int32_t sendResult);
+    void AddProbeMenuEntries(QMenu& menu);
+    NoteOwner* ProbeOwner();
+    int FindRow(const QString& address) const; // -1 when no row has it
 
     QIcon m_hIcon;
     QString m_strPort;
@@ -165,4 +178,5 @@ private:
     bool m_bCloseEnabled = true; // the close request is refused while false
     bool m_bClosed = false;      // the close sequence has run
     int64_t m_longestHandlerNs = 0;
+    CProbeReceiver* m_probeReceiver = nullptr; // made at the first probe
 };

@@ -50,6 +50,20 @@ inline constexpr char kBatchSelected[] = "共选择%1台";
 inline constexpr char kBatchNotSent[] = "升级设备失败，任务队列已满，未发送！";
 inline constexpr char kAddressTooLong[] = "升级设备失败，设备IP过长，未发送！";
 
+// Cameras beyond the broadcast domain: the device list's context menu.
+inline constexpr char kMenuAddDevice[] = "添加设备...";
+inline constexpr char kMenuScanRange[] = "扫描地址段...";
+inline constexpr char kAddDeviceCaption[] = "添加设备";
+inline constexpr char kScanRangeCaption[] = "扫描地址段";
+inline constexpr char kCancel[] = "取消";
+inline constexpr char kLabelFirstAddress[] = "起始IP:";
+inline constexpr char kLabelLastAddress[] = "结束IP:";
+inline constexpr char kBadFirstAddress[] = "起始IP格式不正确！";
+inline constexpr char kBadLastAddress[] = "结束IP格式不正确！";
+inline constexpr char kRangeReversed[] = "起始IP大于结束IP，请重新输入！";
+inline constexpr char kRangeTooLarge[] = "地址段过大，最多%1个地址，请重新输入！";
+inline constexpr char kProbeNotStarted[] = "探测未能开始，请稍后再试！";
+
 // Progress steps, results and batch summaries are the engine's (engine/note_texts.h).
 
 } // namespace ui_text

@@ -336,3 +336,44 @@ TEST_F(CliEndToEnd, CredentialsWithControlCharactersNeverLeaveAndHelpShowsNoPass
     EXPECT_NE(help.output.find("--password-file"), std::string::npos);
     EXPECT_EQ(help.output.find("ploma"), std::string::npos) << help.output;
 }
+
+// Unicast probes instead of the broadcast search: the cameras of the range
+// and the added ones, once each in address order; a silent added address is
+// still listed with its port; a wrong range or address sends nothing.
+TEST_F(CliEndToEnd, SearchProbesAddedAddressesAndARange) {
+    const std::string net = "127.44.";
+    json fleet = json::array({
+        {{"address", net + "0.33"}, {"version", "5.1.7.3"}},
+        {{"address", net + "0.5"}, {"version", "6.2.1.2"}, {"port", 8080}},
+        {{"address", net + "1.7"}, {"version", "5.3.7.1"}},
+        {{"address", net + "3.3"}, {"version", "5.3.7.1"}}, // neither added nor in the range
+    });
+    CamsimProcess sim(CAMSIM_BINARY,
+                      harness::FleetArgs(folder.Path() / "fleet.json", fleet, kScale));
+    ASSERT_TRUE(sim.WaitReady()) << sim.Errors();
+    const std::map<std::string, std::string> env = {
+        {"TOLVANE_DISCOVERY_PORT", std::to_string(sim.DiscoveryPort())}};
+    for (const std::vector<std::string>& bad :
+         {std::vector<std::string>{"search", "--range", net + "0.9-" + net + "0.1"},
+          {"search", "--range", net + "0.0/19"},
+          {"search", "--range", net + "0.1-" + net + "0.40", "--add", net + "1.300"}}) {
+        EXPECT_EQ(Cli(bad, 30s, env).exitCode, 2) << bad.back();
+    }
+    EXPECT_EQ(sim.EventLogText(), "");
+
+    const ProgramRun run = Cli({"search", "--range", net + "0.0/26", "--add", net + "1.7", "--add",
+                                net + "2.9:8000", "--add", net + "0.5:8080"},
+                               40s, env);
+    ASSERT_FALSE(run.timedOut);
+    EXPECT_EQ(run.exitCode, 0);
+    std::vector<std::string> rows;
+    std::istringstream lines(run.output);
+    for (std::string line; std::getline(lines, line);) {
+        const json device = json::parse(line);
+        rows.push_back(device["address"].get<std::string>() + " " +
+                       std::to_string(device["port"].get<int>()) + " " +
+                       device["version"].get<std::string>());
+    }
+    EXPECT_EQ(rows, (std::vector<std::string>{net + "0.5 8080 6.2.1.2", net + "0.33 80 5.1.7.3",
+                                              net + "1.7 80 5.3.7.1", net + "2.9 8000 "}));
+}

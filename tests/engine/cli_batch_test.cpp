@@ -186,7 +186,7 @@ TEST(CliSearch, ListsFoundCamerasInAddressOrderWithTheirVersions) {
     Capture out;
     CliOutput output(false, out.File());
     const auto start = std::chrono::steady_clock::now();
-    EXPECT_EQ(RunSearch(0.3, 20s, output), 0);
+    EXPECT_EQ(RunSearch(0.3, 20s, ProbeRequest{}, output), 0);
     EXPECT_LT(std::chrono::steady_clock::now() - start, 10s) << "waited for the bound";
     EXPECT_EQ(out.Lines(),
               (std::vector<std::string>{"10.5.0.2\t8080\t6.2.1.1", "10.5.0.9\t80\t",
@@ -199,7 +199,7 @@ TEST(CliSearch, ListsFoundCamerasInAddressOrderWithTheirVersions) {
     sdk.SetSearchDropCount(7);
     Capture json;
     CliOutput jsonOutput(true, json.File());
-    EXPECT_EQ(RunSearch(0.1, 20s, jsonOutput), 0);
+    EXPECT_EQ(RunSearch(0.1, 20s, ProbeRequest{}, jsonOutput), 0);
     ASSERT_FALSE(json.Lines().empty());
     EXPECT_EQ(json.Lines().back(), R"({"dropped":7,"event":"search_dropped","limit":4096})");
 }

@@ -340,3 +340,77 @@ TEST(SdkCamsim, SixWorkersUpgradeSixCamerasAtOnce) {
 }
 
 } // namespace
+
+struct Answers {
+    std::mutex mutex;
+    std::vector<std::pair<std::string, uint32_t>> cameras;
+    Clock::time_point last{};
+};
+
+void OnAnswer(uint32_t, const char* address, uint32_t port, uint32_t, uint32_t, uint32_t,
+              void* user) {
+    auto* answers = static_cast<Answers*>(user);
+    std::lock_guard<std::mutex> lock(answers->mutex);
+    answers->cameras.emplace_back(address, port);
+    answers->last = Clock::now();
+}
+
+uint32_t Loopback(uint32_t b, uint32_t c, uint32_t d) {
+    return (127u << 24) | (b << 16) | (c << 8) | d;
+}
+
+// Unicast probes over a loopback range find exactly the cameras in it, once
+// each, no faster than the pace allows; an address without a camera stays
+// silent; a long scan stops at once.
+TEST(SdkCamsim, UnicastProbesFindCamerasOfARangeOnceEach) {
+    CamsimProcess sim(CAMSIM_BINARY, CamsimArgs(R"({"defaults":{"port":18080},"cameras":[
+        {"address":"127.62.0.10"},{"address":"127.62.0.40","port":18081},
+        {"address":"127.62.0.100"},{"address":"127.62.1.2"}]})"));
+    ASSERT_TRUE(sim.WaitReady());
+    setenv("TOLVANE_DISCOVERY_PORT", std::to_string(sim.DiscoveryPort()).c_str(), 1);
+
+    std::vector<uint32_t> range;
+    for (uint32_t d = 1; d <= 100; ++d) {
+        range.push_back(Loopback(62, 0, d));
+    }
+    range.push_back(Loopback(62, 0, 10)); // twice in one call: reported once
+    Answers answers;
+    const auto start = Clock::now();
+    ASSERT_EQ(Sdk().LprProbeAddresses(range.data(), static_cast<uint32_t>(range.size()), OnAnswer,
+                                      &answers),
+              0);
+    std::this_thread::sleep_for(std::chrono::milliseconds(LprProbeDurationMs(101) + 500));
+    {
+        std::lock_guard<std::mutex> lock(answers.mutex);
+        std::set<std::pair<std::string, uint32_t>> unique(answers.cameras.begin(),
+                                                          answers.cameras.end());
+        EXPECT_EQ(answers.cameras.size(), 3u);
+        EXPECT_EQ(unique,
+                  (std::set<std::pair<std::string, uint32_t>>{
+                      {"127.62.0.10", kPort}, {"127.62.0.40", 18081u}, {"127.62.0.100", kPort}}));
+        // The 100th probe leaves 99 spacings of 2 ms after the first.
+        EXPECT_GE(answers.last - start, 190ms);
+    }
+
+    Answers silent;
+    const uint32_t nobody = Loopback(62, 1, 3);
+    ASSERT_EQ(Sdk().LprProbeAddresses(&nobody, 1, OnAnswer, &silent), 0);
+    std::this_thread::sleep_for(std::chrono::milliseconds(LprProbeDurationMs(1)));
+    EXPECT_TRUE(silent.cameras.empty());
+
+    std::vector<uint32_t> block;
+    for (uint32_t i = 0; i < LPR_PROBE_MAX_ADDRESSES + 1; ++i) {
+        block.push_back(Loopback(62, 16 + i / 256, i % 256));
+    }
+    Answers stopped;
+    EXPECT_EQ(Sdk().LprProbeAddresses(block.data(), static_cast<uint32_t>(block.size()), OnAnswer,
+                                      &stopped),
+              -1);
+    ASSERT_EQ(Sdk().LprProbeAddresses(block.data(), LPR_PROBE_MAX_ADDRESSES, OnAnswer, &stopped),
+              0);
+    std::this_thread::sleep_for(50ms);
+    const auto stopAt = Clock::now();
+    Sdk().LprStopFindDevice();
+    EXPECT_LT(Clock::now() - stopAt, 500ms);
+    unsetenv("TOLVANE_DISCOVERY_PORT");
+}

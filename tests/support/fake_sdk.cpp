@@ -46,6 +46,8 @@ const LprSdk FakeSdk::kTable = {
     &FakeSdk::Reboot,
     &FakeSdk::ShellExec,
     &FakeSdk::GetSearchDropCount,
+    &FakeSdk::ProbeAddresses,
+    &FakeSdk::StopProbe,
 };
 
 FakeSdk::FakeSdk(const VirtualClock* clock) : m_clock(clock) {
@@ -205,8 +207,64 @@ int32_t FakeSdk::StopFindDevice() {
     }
     self->Record(MakeCall("LprStopFindDevice", std::string(), {}, nullptr, 0));
     std::lock_guard<std::mutex> searchGuard(self->m_searchMutex);
-    if (self->m_search.joinable()) {
-        self->m_search.join();
+    for (std::thread* running : {&self->m_search, &self->m_probe}) {
+        if (running->joinable()) {
+            running->join();
+        }
+    }
+    return 0;
+}
+
+int32_t FakeSdk::ProbeAddresses(const uint32_t* addresses, uint32_t count,
+                                LprFindDeviceCallback callback, void* userData) {
+    FakeSdk* self = Instance();
+    if (self == nullptr) {
+        return -1;
+    }
+    std::vector<std::string> targets;
+    for (uint32_t i = 0; addresses != nullptr && i < count; ++i) {
+        const uint32_t a = addresses[i];
+        targets.push_back(std::to_string(a >> 24) + '.' + std::to_string((a >> 16) & 0xff) + '.' +
+                          std::to_string((a >> 8) & 0xff) + '.' + std::to_string(a & 0xff));
+    }
+    const bool refused = targets.empty() || count > LPR_PROBE_MAX_ADDRESSES || callback == nullptr;
+    self->Record(MakeCall("LprProbeAddresses", std::string(), targets, nullptr, refused ? -1 : 0));
+    if (refused) {
+        return -1;
+    }
+    std::vector<std::pair<std::string, uint32_t>> answers;
+    {
+        std::lock_guard<std::mutex> guard(self->m_mutex);
+        for (const std::string& target : targets) {
+            auto it = self->m_cameras.find(target);
+            if (it != self->m_cameras.end() && it->second.probePort != 0 &&
+                std::find(answers.begin(), answers.end(),
+                          std::make_pair(target, it->second.probePort)) == answers.end()) {
+                answers.emplace_back(target, it->second.probePort);
+            }
+        }
+    }
+    std::lock_guard<std::mutex> searchGuard(self->m_searchMutex);
+    if (self->m_probe.joinable()) {
+        self->m_probe.join();
+    }
+    self->m_probe = std::thread([answers, callback, userData] {
+        for (const auto& [address, port] : answers) {
+            callback(0, address.c_str(), port, 0, 0, 0, userData);
+        }
+    });
+    return 0;
+}
+
+int32_t FakeSdk::StopProbe() {
+    FakeSdk* self = Instance();
+    if (self == nullptr) {
+        return 0;
+    }
+    self->Record(MakeCall("LprStopProbe", std::string(), {}, nullptr, 0));
+    std::lock_guard<std::mutex> searchGuard(self->m_searchMutex);
+    if (self->m_probe.joinable()) {
+        self->m_probe.join();
     }
     return 0;
 }

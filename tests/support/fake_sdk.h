@@ -10,6 +10,7 @@
 //   sdk.Camera("10.0.0.7").connectAfterPolls = {FakeSdk::kNever};
 //   sdk.Camera("10.0.0.7").shellResults["./feeddog &"] = 1;
 //   sdk.SetFoundDevices({{"10.0.0.5", 80}});
+//   sdk.Camera("10.9.0.5").probePort = 8000; // answers LprProbeAddresses
 //   ... run the code under test ...
 //   sdk.Calls(), sdk.CallsOf("10.0.0.7"), sdk.OpenHandleCount()
 // The destructor restores the network SDK. Only one FakeSdk may exist at a
@@ -65,6 +66,8 @@ public:
         std::deque<int> connectAfterPolls;
         // Result of RemoteShellExec per command; missing commands return 0.
         std::map<std::string, int32_t> shellResults;
+        // A unicast probe is answered with this port; 0: no answer.
+        uint32_t probePort = 0;
     };
 
     struct Call {
@@ -136,6 +139,9 @@ private:
     static int32_t Reboot(LprHandle handle);
     static int32_t ShellExec(const char* address, const char* command);
     static uint32_t GetSearchDropCount();
+    static int32_t ProbeAddresses(const uint32_t* addresses, uint32_t count,
+                                  LprFindDeviceCallback callback, void* userData);
+    static int32_t StopProbe();
 
     const VirtualClock* m_clock;
     mutable std::mutex m_mutex;
@@ -149,4 +155,5 @@ private:
     uint32_t m_dropped = 0;   // 0 until a search starts
     std::mutex m_searchMutex; // serialises start and stop of the search thread
     std::thread m_search;
+    std::thread m_probe; // under m_searchMutex too
 };

@@ -2,11 +2,15 @@
 // all rows from the heading, copying an address, row colours.
 #include "device_list_ctrl.h"
 #include "ip_address_ctrl.h"
+#include "probe_dialogs.h"
 #include "ui_test_support.h"
 
+#include <QApplication>
 #include <QHeaderView>
 #include <QImage>
+#include <QLineEdit>
 #include <QPushButton>
+#include <QTimer>
 #include <QtTest>
 
 namespace {
@@ -40,6 +44,24 @@ QList<bool> Ticks(DeviceListCtrl* list) {
     return ticks;
 }
 
+// Answers the next modal dialog of type T with each pair of field texts in
+// turn, pressing OK after each, until the dialog closes.
+template <class T>
+void AnswerDialog(QTimer& poll, const char* firstField, const char* secondField,
+                  QList<QPair<QString, QString>> inputs) {
+    poll.disconnect();
+    QObject::connect(&poll, &QTimer::timeout, [=]() mutable {
+        auto* dialog = qobject_cast<T*>(QApplication::activeModalWidget());
+        if (!dialog || inputs.isEmpty())
+            return;
+        const auto [first, second] = inputs.takeFirst();
+        dialog->template findChild<QLineEdit*>(QString::fromLatin1(firstField))->setText(first);
+        dialog->template findChild<QLineEdit*>(QString::fromLatin1(secondField))->setText(second);
+        dialog->template findChild<QPushButton*>(QStringLiteral("IDOK"))->click();
+    });
+    poll.start(5);
+}
+
 } // namespace
 
 class ListTests : public QObject {
@@ -50,6 +72,7 @@ private Q_SLOTS:
     void headingTicksAndUnticksAllRowsInTurn();
     void clickOnAnAddressCopiesItUnlessLocked();
     void rowsPaintInTheirStateColours();
+    void addedAndScannedCamerasAreListedOnceAndBadInputSendsNothing();
 };
 
 void ListTests::foundCamerasGoInAddressOrderAndGetTheirVersions() {
@@ -188,6 +211,60 @@ void ListTests::rowsPaintInTheirStateColours() {
     QCOMPARE(pixelOf(2), QColor(255, 127, 80));
     QCOMPARE(pixelOf(3), pixelOf(4));
     QVERIFY(pixelOf(4) != QColor(96, 123, 139));
+}
+
+void ListTests::addedAndScannedCamerasAreListedOnceAndBadInputSendsNothing() {
+    DialogRig rig;
+    CTolvaneDlg& dlg = *rig.dlg;
+    rig.sdk.Camera("10.9.0.5").probePort = 8000;
+    rig.sdk.Camera("10.9.0.20").probePort = 80;
+    rig.sdk.Camera("10.9.0.30").probePort = 80;
+    Report(dlg, "10.9.0.20");
+    QTRY_COMPARE(dlg.DeviceList()->GetItemCount(), 1);
+    QTimer poll;
+
+    AnswerDialog<CAddDeviceDlg>(poll, "IDC_EDIT_ADD_ADDRESS", "IDC_EDIT_ADD_PORT",
+                                {{"10.9.0.256", "80"}, {"10.9.0.5", "0"}, {"10.9.0.5", "80"}});
+    dlg.OnAddDevice();
+    // The camera answers on its own port; a silent one is listed with the typed one.
+    AnswerDialog<CAddDeviceDlg>(poll, "IDC_EDIT_ADD_ADDRESS", "IDC_EDIT_ADD_PORT",
+                                {{"10.9.0.7", "8081"}});
+    dlg.OnAddDevice();
+    AnswerDialog<CAddDeviceDlg>(poll, "IDC_EDIT_ADD_ADDRESS", "IDC_EDIT_ADD_PORT",
+                                {{"10.9.0.8", "80"}});
+    QTimer::singleShot(0, [] { // pressed Cancel: nothing is probed
+        if (auto* dialog = qobject_cast<CAddDeviceDlg*>(QApplication::activeModalWidget()))
+            dialog->reject();
+    });
+    dlg.OnAddDevice();
+
+    AnswerDialog<CScanRangeDlg>(poll, "IDC_EDIT_SCAN_FIRST", "IDC_EDIT_SCAN_LAST",
+                                {{"10.9.0.40", "10.9.0.1"},
+                                 {"10.9.0.1", "10.9.16.1"},
+                                 {"10.9.0.1", "10.9.0.x"},
+                                 {"10.9.0.1", "10.9.0.40"}});
+    dlg.OnScanRange();
+    poll.stop();
+
+    QCOMPARE(rig.boxes.Texts(),
+             (QStringList{"IP格式不正确！", "端口号不正确，请重新输入！",
+                          "起始IP大于结束IP，请重新输入！",
+                          "地址段过大，最多4096个地址，请重新输入！", "结束IP格式不正确！"}));
+    QTRY_COMPARE_WITH_TIMEOUT(Column(dlg.DeviceList(), COL_IP),
+                              (QStringList{"10.9.0.5", "10.9.0.7", "10.9.0.20", "10.9.0.30"}),
+                              10000);
+    QCOMPARE(Column(dlg.DeviceList(), COL_PORT), (QStringList{"8000", "8081", "80", "80"}));
+    std::vector<std::vector<std::string>> probed;
+    for (const FakeSdk::Call& call : rig.sdk.Calls()) {
+        if (call.op == "LprProbeAddresses")
+            probed.push_back(call.args);
+    }
+    QCOMPARE(probed.size(), size_t{3});
+    QCOMPARE(probed[1], std::vector<std::string>{"10.9.0.7"});
+    QCOMPARE(probed[2].size(), size_t{40});
+    // Every listed camera gets its version read, the silent one on its typed port.
+    QTRY_VERIFY(!rig.sdk.CallsOf("10.9.0.7").empty());
+    QCOMPARE(rig.sdk.CallsOf("10.9.0.7").front().args.front(), std::string("8081"));
 }
 
 QTEST_MAIN(ListTests)

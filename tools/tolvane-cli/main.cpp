@@ -1,6 +1,8 @@
 // tolvane-cli: the upgrade engine without the window, for automation.
 #include "cli_output.h"
 #include "engine/program_folder.h"
+#include "netaddr/address_range.h"
+#include "netaddr/dotted_ipv4.h"
 #include "password_input.h"
 #include "search_command.h"
 #include "upgrade_command.h"
@@ -8,6 +10,7 @@
 #include <CLI/CLI.hpp>
 #include <cstdio>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -18,6 +21,8 @@ constexpr int kBadInput = 2;
 struct SearchOptions {
     double seconds = 3.0;
     double versionWait = 0;
+    std::vector<std::string> added;
+    std::string range;
 };
 
 struct UpgradeOptions {
@@ -49,6 +54,44 @@ void AddSearchOptions(CommandLine& line) {
                      "longest wait for the versions after the search, in seconds "
                      "(default: a bound from the number of cameras)")
         ->check(CLI::Range(0.0, 86400.0));
+    line.search->add_option("--add", o.added,
+                            "ADDRESS[:PORT]... probed by unicast instead of the broadcast search; "
+                            "listed even when silent (port 80 when omitted)");
+    line.search->add_option("--range", o.range,
+                            "FIRST-LAST or ADDRESS/PREFIX (at most 4096 addresses) probed by "
+                            "unicast instead of the broadcast search");
+}
+
+// The unicast probes the options ask for, each address once; nothing after
+// a message when an address or the range is wrong.
+std::optional<ProbeRequest> ParseProbeRequest(const SearchOptions& o) {
+    ProbeRequest request;
+    std::set<uint32_t> addresses;
+    std::string error;
+    for (const std::string& text : o.added) {
+        std::optional<netaddr::Ipv4Address> address = netaddr::ParseIpv4WithPort(text, &error);
+        if (!address) {
+            std::fprintf(stderr, "tolvane-cli: --add %s: %s\n", text.c_str(), error.c_str());
+            return std::nullopt;
+        }
+        request.added.emplace_back(address->value, address->port != 0 ? address->port : 80);
+        addresses.insert(address->value);
+    }
+    if (!o.range.empty()) {
+        std::optional<std::vector<uint32_t>> range = netaddr::ParseAddressRange(o.range, &error);
+        if (!range) {
+            std::fprintf(stderr, "tolvane-cli: --range %s: %s\n", o.range.c_str(), error.c_str());
+            return std::nullopt;
+        }
+        addresses.insert(range->begin(), range->end());
+    }
+    if (addresses.size() > netaddr::kMaxRangeAddresses) {
+        std::fprintf(stderr, "tolvane-cli: %zu addresses to probe; a scan covers at most %u\n",
+                     addresses.size(), netaddr::kMaxRangeAddresses);
+        return std::nullopt;
+    }
+    request.addresses.assign(addresses.begin(), addresses.end());
+    return request;
 }
 
 void AddUpgradeOptions(CommandLine& line) {
@@ -143,8 +186,12 @@ int main(int argc, char** argv) {
     }
     CliOutput output(line.json, stdout);
     if (line.search->parsed()) {
+        std::optional<ProbeRequest> probes = ParseProbeRequest(line.searchOptions);
+        if (!probes) {
+            return kBadInput;
+        }
         return RunSearch(line.searchOptions.seconds, SecondsBound(line.searchOptions.versionWait),
-                         output);
+                         *probes, output);
     }
     return RunUpgradeCommand(line, output);
 }

@@ -2,11 +2,13 @@
 
 #include "cli_session.h"
 #include "netaddr/address_order.h"
+#include "netaddr/dotted_ipv4.h"
 #include "osa/osa_sleep.h"
 #include "sdk/lpr_sdk.h"
 
 #include <algorithm>
 #include <atomic>
+#include <cstdio>
 #include <deque>
 #include <string>
 #include <vector>
@@ -51,6 +53,32 @@ std::vector<FoundCamera> InAddressOrder(const std::vector<FoundCamera>& cameras)
     return ordered;
 }
 
+// A camera once per (address, port); an added address that did not answer
+// is listed with its typed port unless the address answered on another.
+void AddCamera(std::vector<FoundCamera>& cameras,
+               std::deque<std::pair<std::string, uint32_t>>& backlog, const std::string& address,
+               uint32_t port, bool unlessAddressKnown = false) {
+    for (const FoundCamera& camera : cameras) {
+        if (camera.address == address && (unlessAddressKnown || camera.port == port)) {
+            return;
+        }
+    }
+    cameras.push_back({address, port, ""});
+    backlog.emplace_back(address, port);
+}
+
+// Starts the unicast probes; returns when their answers are in.
+Clock::time_point StartProbes(const LprSdk& sdk, const ProbeRequest& probes, CliSession& session) {
+    const auto count = static_cast<uint32_t>(probes.addresses.size());
+    if (sdk.LprProbeAddresses(probes.addresses.data(), count, FindDeviceCallback,
+                              static_cast<NoteOwner*>(&session)) != 0) {
+        std::fprintf(stderr, "tolvane-cli: the probes could not be sent\n");
+        return Clock::now();
+    }
+    // A little over the probes' own run, for the last hellos in flight.
+    return Clock::now() + std::chrono::milliseconds(LprProbeDurationMs(count) + 250);
+}
+
 // Per visit: the SDK's log-in and read timeouts plus the worker's pauses.
 std::chrono::milliseconds VisitBound() {
     return std::chrono::milliseconds(40'000 + static_cast<int64_t>(3 * 1200 * OSA_timeScale()));
@@ -59,7 +87,7 @@ std::chrono::milliseconds VisitBound() {
 } // namespace
 
 int RunSearch(double seconds, std::optional<std::chrono::milliseconds> versionBound,
-              CliOutput& output) {
+              const ProbeRequest& probes, CliOutput& output) {
     CliSession session;
     QueueMarker marker;
     std::vector<FoundCamera> cameras;
@@ -91,8 +119,7 @@ int RunSearch(double seconds, std::optional<std::chrono::milliseconds> versionBo
     auto handle = [&](const PostedNote& note) {
         if (note.message == WM_DEVICE_FOUND) {
             const auto* address = reinterpret_cast<const FoundDeviceNote*>(note.lParam);
-            cameras.push_back({*address, static_cast<uint32_t>(note.wParam), ""});
-            backlog.emplace_back(*address, static_cast<uint32_t>(note.wParam));
+            AddCamera(cameras, backlog, *address, static_cast<uint32_t>(note.wParam));
         } else if (note.message == WM_DEVICE_VERSION) {
             const auto* version = reinterpret_cast<const DeviceVersionNote*>(note.wParam);
             const std::string address = FieldText(version->address);
@@ -106,9 +133,12 @@ int RunSearch(double seconds, std::optional<std::chrono::milliseconds> versionBo
     };
 
     const LprSdk& sdk = LprSdkActive();
-    sdk.LprStartFindDevice(FindDeviceCallback, static_cast<NoteOwner*>(&session));
-    const auto searchEnd =
-        Clock::now() + std::chrono::milliseconds(static_cast<int64_t>(seconds * 1000));
+    auto searchEnd = Clock::now() + std::chrono::milliseconds(static_cast<int64_t>(seconds * 1000));
+    if (probes.addresses.empty()) {
+        sdk.LprStartFindDevice(FindDeviceCallback, static_cast<NoteOwner*>(&session));
+    } else {
+        searchEnd = StartProbes(sdk, probes, session);
+    }
     const auto tick = std::chrono::milliseconds(50);
     while (Clock::now() < searchEnd) {
         PostedNote note;
@@ -121,6 +151,14 @@ int RunSearch(double seconds, std::optional<std::chrono::milliseconds> versionBo
     const uint32_t dropped = sdk.LprGetSearchDropCount();
 
     // Reports that raced with the stop are still in the queue.
+    PostedNote raced;
+    while (session.NextNote(&raced, Clock::now())) {
+        handle(raced);
+    }
+    for (const auto& [value, port] : probes.added) {
+        AddCamera(cameras, backlog, netaddr::FormatIpv4(value), port, /*unlessAddressKnown=*/true);
+    }
+
     const auto versionEnd =
         Clock::now() +
         versionBound.value_or(VisitBound() * static_cast<int64_t>(cameras.size() + 1));
