@@ -50,6 +50,7 @@ CTolvaneDlg::~CTolvaneDlg() {
     // A dialog destroyed without its close sequence (never shown, or ended
     // by its owner) must still leave no worker reading it.
     StopWorkersAndSdk();
+    JoinPlanThread();
 }
 
 void CTolvaneDlg::OnInitDialog() {
@@ -194,6 +195,7 @@ void CTolvaneDlg::contextMenuEvent(QContextMenuEvent* event) {
     QMenu menu(this);
     QAction* about = menu.addAction(QString::fromUtf8(ui_text::kAboutMenuItem));
     about->setObjectName(QStringLiteral("IDM_ABOUTBOX"));
+    AddReportMenuEntries(menu);
     if (menu.exec(event->globalPos()) == about)
         OnSysCommand(IDM_ABOUTBOX);
 }

@@ -6,16 +6,21 @@
 #include <QColor>
 #include <QDialog>
 #include <QIcon>
+#include <QPointer>
 #include <QString>
 #include <array>
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <optional>
+#include <thread>
 
+class CPlanDlg;
 class DeviceListCtrl;
 class IpAddressCtrl;
 class QLabel;
 class QLineEdit;
+class QMenu;
 class QPushButton;
 struct OsaTask;
 
@@ -45,6 +50,10 @@ constexpr uintptr_t ROW_STATE_NONE = 0;
 constexpr uintptr_t ROW_UPGRADING = 1;
 constexpr uintptr_t ROW_SUCCEEDED = 2;
 constexpr uintptr_t ROW_FAILED = 3;
+
+// Credentials of every batch upgrade and plan.
+inline constexpr char kBatchUser[] = "admin";
+inline constexpr char kBatchPassword[] = "ploma";
 
 // The tick that the next click on the tick column's heading gives every row.
 extern int32_t g_bSelectAll;
@@ -110,6 +119,16 @@ public:
     int64_t LongestHandlerNs() const { return m_longestHandlerNs; }
     void ResetHandlerTiming() { m_longestHandlerNs = 0; }
 
+    // Plan, export and retry: their context-menu entries and handlers.
+    void AddReportMenuEntries(QMenu& menu);
+    void OnPlanMenu();
+    void OnExportMenu();
+    void OnTickFailedMenu();
+    // The plan view last shown (null when none is open).
+    CPlanDlg* PlanDialog() const;
+    // Gives the export path instead of the file dialog ("" cancels); empty restores it.
+    static void SetExportPathHook(std::function<QString()> hook);
+
 protected:
     bool event(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
@@ -128,6 +147,10 @@ private:
     void TimeHandler(int64_t startNs);
     bool FinishBatchIfDone();
     void MarkRowNotSent(int row, int32_t sendResult);
+    void NoteRowStarted(const QString& address);
+    void NoteRowResult(const QString& address, const UpgradeResultNote& note);
+    void OnPlanReady(const QString& text);
+    void JoinPlanThread();
 
     QIcon m_hIcon;
     QString m_strPort;
@@ -159,4 +182,8 @@ private:
     bool m_bCloseEnabled = true; // the close request is refused while false
     bool m_bClosed = false;      // the close sequence has run
     int64_t m_longestHandlerNs = 0;
+
+    std::thread m_planThread; // log-in and version reads of a plan, off the window thread
+    bool m_bPlanRunning = false;
+    QPointer<CPlanDlg> m_planDlg;
 };

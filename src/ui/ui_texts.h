@@ -50,6 +50,16 @@ inline constexpr char kBatchSelected[] = "共选择%1台";
 inline constexpr char kBatchNotSent[] = "升级设备失败，任务队列已满，未发送！";
 inline constexpr char kAddressTooLong[] = "升级设备失败，设备IP过长，未发送！";
 
+// Plan, export and retry entries of the context menu.
+inline constexpr char kMenuPlan[] = "升级计划...";
+inline constexpr char kMenuExport[] = "导出结果...";
+inline constexpr char kMenuTickFailed[] = "勾选失败设备";
+inline constexpr char kPlanCaption[] = "升级计划";
+inline constexpr char kPlanRunning[] = "正在生成升级计划，请稍候";
+inline constexpr char kExportFilter[] = "CSV 文件 (*.csv);;JSON 文件 (*.json)";
+inline constexpr char kExportDone[] = "已导出%1台设备的结果。";
+inline constexpr char kExportFailed[] = "导出失败，无法写入文件！";
+
 // Progress steps, results and batch summaries are the engine's (engine/note_texts.h).
 
 } // namespace ui_text
