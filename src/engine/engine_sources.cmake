@@ -8,4 +8,8 @@ set(TOLVANE_ENGINE_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/upgrade_sequence.cpp
   ${CMAKE_CURRENT_LIST_DIR}/version_worker.cpp
   ${CMAKE_CURRENT_LIST_DIR}/note_texts.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/upgrade_rules.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/upgrade_plan.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/report_rows.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/upgrade_history.cpp
 )

@@ -1,23 +1,25 @@
 #include "engine/upgrade_sequence.h"
 
 #include "engine/image_catalogue.h"
+#include "engine/note_texts.h"
+#include "engine/report_rows.h"
+#include "engine/upgrade_history.h"
 #include "engine/upgrade_log.h"
+#include "engine/upgrade_rules.h"
 #include "osa/osa_assert.h"
 #include "osa/osa_sleep.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstring>
 #include <iterator>
+#include <utility>
 #include <vector>
 
 namespace {
 
 void PostProgress(NoteOwner* owner, const char* address, int32_t step) {
     PostUpgradeNote(owner->GetNoteWindow(), WM_UPGRADE_PROGRESS, step, 0, address);
-}
-
-bool NeedsPreparation(int32_t versionNumber) {
-    return versionNumber == 506 || versionNumber == 516 || versionNumber == 536;
 }
 
 // Oldest firmware: clear the boa logs and the record database, then restart.
@@ -40,25 +42,25 @@ void PrepareCamera(const char* address, NoteOwner* owner, LprHandle handle) {
 
 // Version read, image choice and transfers; the result code of the run.
 // `before` gets the version that chose the images, `flashed` whether any
-// image was written.
+// image was written, `sent` the file names of the transfers started.
 int32_t SendImages(const char* address, NoteOwner* owner, LprHandle handle, int32_t* before,
-                   bool* flashed) {
+                   bool* flashed, std::vector<std::string>* sent) {
     int32_t versionNumber = 0;
     int32_t fourthField = 0;
     if (!GetDeviceVersion(handle, SECOND_VERSION_TRIES, &versionNumber, &fourthField, before)) {
         return UPGRADE_ERR_NO_VERSION;
     }
-    std::vector<std::string> images;
-    GetUpdateImages(versionNumber, images);
+    const std::vector<std::string> images = ImagesFor(versionNumber);
     if (images.empty()) {
         return UPGRADE_ERR_NO_IMAGE;
     }
-    if (versionNumber == 516) {
+    if (NeedsServiceStop(versionNumber)) {
         StopAvServer(address);
     }
     for (size_t i = 0; i < images.size(); ++i) {
         // The catalogue key decides the transfer rules for every image.
         bool written = false;
+        sent->push_back(ImageFileName(images[i]));
         if (!UpdateOneImage(address, owner, handle, images[i], versionNumber, &written)) {
             return UPGRADE_ERR_SEND;
         }
@@ -71,7 +73,7 @@ int32_t SendImages(const char* address, NoteOwner* owner, LprHandle handle, int3
         if (!GetDeviceVersion(handle, REREAD_VERSION_TRIES, &reread, &rereadFourth)) {
             return UPGRADE_ERR_REREAD_VERSION;
         }
-        if (reread == 516) {
+        if (NeedsServiceStop(reread)) {
             StopAvServer(address);
         }
     }
@@ -94,6 +96,24 @@ int32_t VerifyOutcome(LprHandle handle, bool flashed, UpgradeVersions& versions)
     const bool unchanged = std::equal(std::begin(versions.after), std::end(versions.after),
                                       std::begin(versions.before));
     return flashed && unchanged ? UPGRADE_ERR_VERSION_UNCHANGED : UPGRADE_OK;
+}
+
+void RecordHistory(const char* address, uint32_t port, const UpgradeVersions& versions,
+                   std::vector<std::string> images, int32_t code,
+                   std::chrono::steady_clock::time_point start) {
+    HistoryEntry entry;
+    entry.time = TimeText(std::chrono::system_clock::now());
+    entry.address = address;
+    entry.port = static_cast<int32_t>(port);
+    entry.versionBefore = VersionText(versions.before);
+    entry.versionAfter = VersionText(versions.after);
+    entry.images = std::move(images);
+    entry.code = code;
+    entry.text = ResultText(code == UPGRADE_OK ? 1 : 0, code);
+    entry.durationMs = std::chrono::duration_cast<std::chrono::milliseconds>(
+                           std::chrono::steady_clock::now() - start)
+                           .count();
+    AppendUpgradeHistory(entry);
 }
 
 } // namespace
@@ -129,9 +149,11 @@ int32_t UpdateDevice(const UpgradeRequest* request) {
     const char* address = addressText.c_str();
     const uint32_t port = static_cast<uint32_t>(request->port) & 0xFFFFu;
     const LprSdk& sdk = LprSdkActive();
+    const auto start = std::chrono::steady_clock::now();
 
     LprHandle handle = sdk.LprOpen(address, port, user.c_str(), password.c_str());
     if (handle == nullptr) {
+        RecordHistory(address, port, UpgradeVersions{}, {}, UPGRADE_ERR_OPEN, start);
         PostUpgradeNote(owner->GetNoteWindow(), WM_UPGRADE_RESULT, 0, UPGRADE_ERR_OPEN, address);
         return 0;
     }
@@ -147,11 +169,13 @@ int32_t UpdateDevice(const UpgradeRequest* request) {
 
     UpgradeVersions versions;
     bool flashed = false;
-    int32_t code = SendImages(address, owner, handle, versions.before, &flashed);
+    std::vector<std::string> sent;
+    int32_t code = SendImages(address, owner, handle, versions.before, &flashed, &sent);
     if (code == UPGRADE_OK) {
         code = VerifyOutcome(handle, flashed, versions);
     }
     sdk.LprClose(handle);
+    RecordHistory(address, port, versions, std::move(sent), code, start);
     PostUpgradeResult(owner->GetNoteWindow(), code == UPGRADE_OK ? 1 : 0, code, address, versions);
     return 0;
 }

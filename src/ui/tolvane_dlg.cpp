@@ -50,6 +50,7 @@ CTolvaneDlg::~CTolvaneDlg() {
     // A dialog destroyed without its close sequence (never shown, or ended
     // by its owner) must still leave no worker reading it.
     StopWorkersAndSdk();
+    JoinPlanThread();
 }
 
 void CTolvaneDlg::OnInitDialog() {
@@ -196,6 +197,7 @@ void CTolvaneDlg::contextMenuEvent(QContextMenuEvent* event) {
     about->setObjectName(QStringLiteral("IDM_ABOUTBOX"));
     if (m_listDevices->rect().contains(m_listDevices->mapFromGlobal(event->globalPos())))
         AddProbeMenuEntries(menu);
+    AddReportMenuEntries(menu);
     if (menu.exec(event->globalPos()) == about)
         OnSysCommand(IDM_ABOUTBOX);
 }

@@ -7,18 +7,23 @@
 #include <QColor>
 #include <QDialog>
 #include <QIcon>
+#include <QPointer>
 #include <QString>
 #include <array>
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <optional>
+#include <thread>
 
 class CProbeReceiver;
+class CPlanDlg;
 class DeviceListCtrl;
 class IpAddressCtrl;
 class QLabel;
 class QMenu;
 class QLineEdit;
+class QMenu;
 class QPushButton;
 struct OsaTask;
 
@@ -48,6 +53,10 @@ constexpr uintptr_t ROW_STATE_NONE = 0;
 constexpr uintptr_t ROW_UPGRADING = 1;
 constexpr uintptr_t ROW_SUCCEEDED = 2;
 constexpr uintptr_t ROW_FAILED = 3;
+
+// Credentials of every batch upgrade and plan.
+inline constexpr char kBatchUser[] = "admin";
+inline constexpr char kBatchPassword[] = "ploma";
 
 // The tick that the next click on the tick column's heading gives every row.
 extern int32_t g_bSelectAll;
@@ -121,6 +130,16 @@ public:
     int64_t LongestHandlerNs() const { return m_longestHandlerNs; }
     void ResetHandlerTiming() { m_longestHandlerNs = 0; }
 
+    // Plan, export and retry: their context-menu entries and handlers.
+    void AddReportMenuEntries(QMenu& menu);
+    void OnPlanMenu();
+    void OnExportMenu();
+    void OnTickFailedMenu();
+    // The plan view last shown (null when none is open).
+    CPlanDlg* PlanDialog() const;
+    // Gives the export path instead of the file dialog ("" cancels); empty restores it.
+    static void SetExportPathHook(std::function<QString()> hook);
+
 protected:
     bool event(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
@@ -147,6 +166,10 @@ private:
     void AddProbeMenuEntries(QMenu& menu);
     NoteOwner* ProbeOwner();
     int FindRow(const QString& address) const; // -1 when no row has it
+    void NoteRowStarted(const QString& address);
+    void NoteRowResult(const QString& address, const UpgradeResultNote& note);
+    void OnPlanReady(const QString& text);
+    void JoinPlanThread();
 
     QIcon m_hIcon;
     QString m_strPort;
@@ -179,4 +202,8 @@ private:
     bool m_bClosed = false;      // the close sequence has run
     int64_t m_longestHandlerNs = 0;
     CProbeReceiver* m_probeReceiver = nullptr; // made at the first probe
+
+    std::thread m_planThread; // log-in and version reads of a plan, off the window thread
+    bool m_bPlanRunning = false;
+    QPointer<CPlanDlg> m_planDlg;
 };

@@ -47,6 +47,7 @@ intptr_t CTolvaneDlg::OnUpgradeProgress(uintptr_t wParam, intptr_t lParam) {
         m_strSingleStatus = text;
         UpdateData(false);
     } else {
+        NoteRowStarted(FieldQText(note->address));
         UpdateRow(FieldQText(note->address), text, ROW_UPGRADING);
     }
     delete note;
@@ -65,6 +66,8 @@ intptr_t CTolvaneDlg::OnUpgradeResult(uintptr_t wParam, intptr_t lParam) {
         ++m_nFailed;
     const QString address = FieldQText(note->address);
     const bool single = m_bSingleMode != 0;
+    if (!single)
+        NoteRowResult(address, *note);
     // The version the camera came back with replaces the one read before; an
     // unreadable one leaves the cell empty rather than showing a stale version.
     if (note->check != UPGRADE_CHECK_NONE)

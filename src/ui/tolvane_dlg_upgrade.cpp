@@ -12,9 +12,6 @@
 
 namespace {
 
-constexpr char kBatchUser[] = "admin";
-constexpr char kBatchPassword[] = "ploma";
-
 QString Text(const char* utf8) {
     return QString::fromUtf8(utf8);
 }

@@ -63,6 +63,15 @@ inline constexpr char kBadLastAddress[] = "结束IP格式不正确！";
 inline constexpr char kRangeReversed[] = "起始IP大于结束IP，请重新输入！";
 inline constexpr char kRangeTooLarge[] = "地址段过大，最多%1个地址，请重新输入！";
 inline constexpr char kProbeNotStarted[] = "探测未能开始，请稍后再试！";
+// Plan, export and retry entries of the context menu.
+inline constexpr char kMenuPlan[] = "升级计划...";
+inline constexpr char kMenuExport[] = "导出结果...";
+inline constexpr char kMenuTickFailed[] = "勾选失败设备";
+inline constexpr char kPlanCaption[] = "升级计划";
+inline constexpr char kPlanRunning[] = "正在生成升级计划，请稍候";
+inline constexpr char kExportFilter[] = "CSV 文件 (*.csv);;JSON 文件 (*.json)";
+inline constexpr char kExportDone[] = "已导出%1台设备的结果。";
+inline constexpr char kExportFailed[] = "导出失败，无法写入文件！";
 
 // Progress steps, results and batch summaries are the engine's (engine/note_texts.h).
 

@@ -377,3 +377,62 @@ TEST_F(CliEndToEnd, SearchProbesAddedAddressesAndARange) {
     EXPECT_EQ(rows, (std::vector<std::string>{net + "0.5 8080 6.2.1.2", net + "0.33 80 5.1.7.3",
                                               net + "1.7 80 5.3.7.1", net + "2.9 8000 "}));
 }
+
+TEST_F(CliEndToEnd, PlanThenUpgradeWithCsvThenHistory) {
+    const std::string net = "127.45.0.";
+    json fleet = json::array({
+        {{"address", net + "2"}, {"version", "5.0.6.1"}},
+        {{"address", net + "3"}, {"version", "5.1.7.1"}},
+        {{"address", net + "4"}, {"version", "5.1.7.1"}, {"faults", {{"refuse_login", true}}}},
+    });
+    CamsimProcess sim(CAMSIM_BINARY,
+                      harness::FleetArgs(folder.Path() / "fleet.json", fleet, kScale));
+    ASSERT_TRUE(sim.WaitReady()) << sim.Errors();
+
+    const ProgramRun plan = Cli({"plan", net + "2", net + "3", net + "4"}, 40s);
+    ASSERT_FALSE(plan.timedOut);
+    EXPECT_EQ(plan.exitCode, 1) << "the refused camera would fail";
+    std::map<std::string, json> plans;
+    std::istringstream planLines(plan.output);
+    for (std::string line; std::getline(planLines, line);) {
+        const json p = json::parse(line);
+        plans[p["address"]] = p;
+    }
+    std::vector<std::string> steps;
+    for (const json& s : plans[net + "2"]["steps"]) {
+        steps.push_back(s["step"]);
+    }
+    EXPECT_EQ(steps, (std::vector<std::string>{"prepare", "restart", "send_image", "restart",
+                                               "reread_version", "stop_service_if_516",
+                                               "send_image", "restart", "verify_version"}));
+    EXPECT_EQ(plans[net + "3"]["version"], "5.1.7.1");
+    EXPECT_EQ(plans[net + "3"]["images"].size(), 1u);
+    EXPECT_EQ(plans[net + "4"]["code"], 1);
+    for (const json& event : sim.Events()) {
+        const std::string request = event.value("request", "");
+        for (const char* path : {"/shell", "/reboot", "/firmware"}) {
+            EXPECT_EQ(request.find(path), std::string::npos) << event;
+        }
+    }
+
+    const std::string csv = (folder.Path() / "results.csv").string();
+    const ProgramRun run = Cli({"upgrade", net + "3", "--csv", csv}, 40s);
+    ASSERT_EQ(run.exitCode, 0) << run.output;
+    const std::string bytes = ReadBytes(csv);
+    EXPECT_EQ(bytes.rfind("\xEF\xBB\xBF"
+                          "address,port,version_before,version_after,result,start,end\r\n" +
+                              net + "3,80,5.1.7.1,5.1.7.9,升级设备成功！,",
+                          0),
+              0u)
+        << bytes;
+
+    const ProgramRun history = Cli({"history", "--address", net + "3"}, 20s);
+    ASSERT_EQ(history.exitCode, 0);
+    const json entry = json::parse(history.output);
+    EXPECT_EQ(entry["port"], 80);
+    EXPECT_EQ(entry["version_before"], "5.1.7.1");
+    EXPECT_EQ(entry["version_after"], "5.1.7.9");
+    EXPECT_EQ(entry["code"], 0);
+    EXPECT_EQ(entry["images"].size(), 1u);
+    EXPECT_EQ(Cli({"history", "--since", "yesterday"}, 20s).exitCode, 2);
+}

@@ -1,5 +1,6 @@
 // One camera's upgrade run against the scripted SDK and the virtual clock:
 // the notes in order, the SDK calls, and the exact series of waits.
+#include "engine/upgrade_history.h"
 #include "engine/upgrade_log.h"
 #include "engine/upgrade_sequence.h"
 #include "fake_sdk.h"
@@ -224,10 +225,12 @@ TEST_F(UpgradeSequence, EveryVersionRowRunsItsOwnSequence) {
     EXPECT_EQ(ResultOf("10.0.0.10").value, 0);
     EXPECT_EQ(sdk.OpsOf("10.0.0.10"),
               (std::vector<std::string>{"LprOpen", "LprGetVersion", "LprGetVersion", "LprClose"}));
-    // No shell command failed anywhere: no log file was written.
+    // No shell command failed anywhere: no log file was written (the image
+    // tree and the upgrade history are all the folder holds).
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.Path()),
                             std::filesystem::directory_iterator()),
-              1);
+              2);
+    EXPECT_TRUE(std::filesystem::exists(folder.Path() / HISTORY_FILE_NAME));
 }
 
 TEST_F(UpgradeSequence, LoginAndVersionFailures) {

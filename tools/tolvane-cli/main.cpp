@@ -1,14 +1,18 @@
 // tolvane-cli: the upgrade engine without the window, for automation.
 #include "cli_output.h"
 #include "engine/program_folder.h"
+#include "history_command.h"
 #include "netaddr/address_range.h"
 #include "netaddr/dotted_ipv4.h"
 #include "password_input.h"
+#include "plan_command.h"
+#include "result_rows_recorder.h"
 #include "search_command.h"
 #include "upgrade_command.h"
 
 #include <CLI/CLI.hpp>
 #include <cstdio>
+#include <functional>
 #include <optional>
 #include <set>
 #include <string>
@@ -31,6 +35,7 @@ struct UpgradeOptions {
     std::string password; // stays empty unless --password is given
     std::string passwordFile;
     double timeout = 0;
+    std::string csvPath;
 };
 
 struct CommandLine {
@@ -39,9 +44,13 @@ struct CommandLine {
     std::string programFolder;
     CLI::App* search = nullptr;
     CLI::App* upgrade = nullptr;
+    CLI::App* plan = nullptr;
+    CLI::App* history = nullptr;
     CLI::Option* passwordFlag = nullptr;
+    CLI::Option* planPasswordFlag = nullptr;
     SearchOptions searchOptions;
     UpgradeOptions upgradeOptions;
+    HistoryFilter historyFilter;
 };
 
 void AddSearchOptions(CommandLine& line) {
@@ -94,15 +103,32 @@ std::optional<ProbeRequest> ParseProbeRequest(const SearchOptions& o) {
     return request;
 }
 
+// Cameras and credentials, as `upgrade` and `plan` both take them; returns
+// the --password option.
+CLI::Option* AddCameraOptions(CLI::App* sub, UpgradeOptions& o) {
+    sub->add_option("cameras", o.targets, "ADDRESS[:PORT] (port 80 when omitted)")->required();
+    sub->add_option("--user", o.user, "log-in user name (default admin)");
+    CLI::Option* flag = sub->add_option("--password", o.password, tool_input::kPasswordFlagHelp);
+    sub->add_option("--password-file", o.passwordFile, tool_input::kPasswordFileHelp);
+    return flag;
+}
+
+void AddReportCommands(CommandLine& line) {
+    line.plan = line.app.add_subcommand(
+        "plan", "show what an upgrade would do to each camera (log-in and version reads only)");
+    line.planPasswordFlag = AddCameraOptions(line.plan, line.upgradeOptions);
+    line.history = line.app.add_subcommand("history", "list the finished upgrades");
+    line.history->add_option("--since", line.historyFilter.since,
+                             "only upgrades at or after DATE (YYYY-MM-DD[THH:MM[:SS]], local)");
+    line.history->add_option("--address", line.historyFilter.address, "only this camera");
+}
+
 void AddUpgradeOptions(CommandLine& line) {
     UpgradeOptions& o = line.upgradeOptions;
     line.upgrade = line.app.add_subcommand("upgrade", "upgrade cameras, spread over five workers");
-    line.upgrade->add_option("cameras", o.targets, "ADDRESS[:PORT] (port 80 when omitted)")
-        ->required();
-    line.upgrade->add_option("--user", o.user, "log-in user name (default admin)");
-    line.passwordFlag =
-        line.upgrade->add_option("--password", o.password, tool_input::kPasswordFlagHelp);
-    line.upgrade->add_option("--password-file", o.passwordFile, tool_input::kPasswordFileHelp);
+    line.passwordFlag = AddCameraOptions(line.upgrade, o);
+    line.upgrade->add_option("--csv", o.csvPath,
+                             "also write the results to FILE as CSV (UTF-8, spreadsheet-ready)");
     line.upgrade
         ->add_option("--timeout", o.timeout,
                      "longest wait for all results, in seconds (default: the worst case)")
@@ -116,8 +142,9 @@ void SetUpOptions(CommandLine& line) {
                         "folder holding UpdateFiles and the logs (default: the program's own)");
     AddSearchOptions(line);
     AddUpgradeOptions(line);
+    AddReportCommands(line);
     // Global flags may also follow the subcommand.
-    for (CLI::App* sub : {line.search, line.upgrade}) {
+    for (CLI::App* sub : {line.search, line.upgrade, line.plan, line.history}) {
         sub->fallthrough();
     }
 }
@@ -133,7 +160,7 @@ std::optional<std::chrono::milliseconds> SecondsBound(double seconds) {
 // after a message when none can be had.
 std::optional<std::string> ResolveUpgradePassword(const CommandLine& line) {
     tool_input::PasswordSources sources;
-    if (line.passwordFlag->count() > 0) {
+    if (line.passwordFlag->count() > 0 || line.planPasswordFlag->count() > 0) {
         sources.flag = line.upgradeOptions.password;
     }
     sources.file = line.upgradeOptions.passwordFile;
@@ -146,8 +173,11 @@ std::optional<std::string> ResolveUpgradePassword(const CommandLine& line) {
     return password;
 }
 
-// Every input is checked before anything is sent.
-int RunUpgradeCommand(const CommandLine& line, CliOutput& output) {
+// Every input is checked before anything is sent; the credentials go to
+// `run` only when they are usable.
+int WithCheckedInputs(
+    const CommandLine& line,
+    const std::function<int(const std::vector<UpgradeTarget>&, const std::string&)>& run) {
     const UpgradeOptions& o = line.upgradeOptions;
     std::vector<UpgradeTarget> parsed;
     for (const std::string& text : o.targets) {
@@ -171,7 +201,38 @@ int RunUpgradeCommand(const CommandLine& line, CliOutput& output) {
         std::fprintf(stderr, "tolvane-cli: %s\n", problem.c_str());
         return kBadInput;
     }
-    return RunUpgrade(parsed, o.user, *password, SecondsBound(o.timeout), output);
+    return run(parsed, *password);
+}
+
+int RunUpgradeCommand(const CommandLine& line, CliOutput& output) {
+    const UpgradeOptions& o = line.upgradeOptions;
+    if (!o.csvPath.empty()) {
+        if (std::string problem = CsvPathProblem(o.csvPath); !problem.empty()) {
+            std::fprintf(stderr, "tolvane-cli: %s\n", problem.c_str());
+            return kBadInput;
+        }
+    }
+    return WithCheckedInputs(line, [&](const auto& targets, const std::string& password) {
+        return RunUpgrade(targets, o.user, password, SecondsBound(o.timeout), output, o.csvPath);
+    });
+}
+
+int RunPlanCommand(const CommandLine& line) {
+    return WithCheckedInputs(line, [&](const auto& targets, const std::string& password) {
+        std::vector<PlanTarget> plan;
+        for (const UpgradeTarget& t : targets) {
+            plan.push_back({t.address, t.port});
+        }
+        return RunPlan(plan, line.upgradeOptions.user, password, line.json, stdout);
+    });
+}
+
+int RunHistoryCommand(const CommandLine& line) {
+    if (std::string problem = HistoryFilterProblem(line.historyFilter); !problem.empty()) {
+        std::fprintf(stderr, "tolvane-cli: %s\n", problem.c_str());
+        return kBadInput;
+    }
+    return RunHistory(line.historyFilter, line.json, stdout);
 }
 
 } // namespace
@@ -192,6 +253,12 @@ int main(int argc, char** argv) {
         }
         return RunSearch(line.searchOptions.seconds, SecondsBound(line.searchOptions.versionWait),
                          *probes, output);
+    }
+    if (line.plan->parsed()) {
+        return RunPlanCommand(line);
+    }
+    if (line.history->parsed()) {
+        return RunHistoryCommand(line);
     }
     return RunUpgradeCommand(line, output);
 }

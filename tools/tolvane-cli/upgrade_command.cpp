@@ -1,9 +1,11 @@
 #include "upgrade_command.h"
 
 #include "cli_session.h"
+#include "engine/note_texts.h"
 #include "engine/upgrade_sequence.h"
 #include "netaddr/dotted_ipv4.h"
 #include "osa/osa_sleep.h"
+#include "result_rows_recorder.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -28,6 +30,12 @@ constexpr uint64_t kWorstCameraMs =
     4 * WAIT_AFTER_SHELL_COMMAND + 2 * kWorstImageMs;
 // Unscaled allowance per camera for the SDK's own network timeouts.
 constexpr uint64_t kSdkAllowanceMs = 600'000;
+
+void WriteCsv(const std::string& path, const ResultRowsRecorder& recorder) {
+    if (!path.empty() && !WriteWholeFile(path, ResultRowsCsv(recorder.Rows()))) {
+        std::fprintf(stderr, "tolvane-cli: could not write %s\n", path.c_str());
+    }
+}
 
 } // namespace
 
@@ -64,14 +72,16 @@ std::chrono::milliseconds UpgradeTimeBound(size_t cameras) {
 
 int RunUpgrade(const std::vector<UpgradeTarget>& targets, const std::string& user,
                const std::string& password, std::optional<std::chrono::milliseconds> bound,
-               CliOutput& output) {
+               CliOutput& output, const std::string& csvPath) {
     CliSession session;
+    ResultRowsRecorder recorder;
     // Results still owed, by address (one address may be asked for twice).
     std::map<std::string, int> pending;
     int total = 0;
     int notDispatched = 0;
     uint32_t worker = 0;
     for (const UpgradeTarget& target : targets) {
+        recorder.AddTarget(target.address, target.port);
         const int32_t sent =
             SendUpgradeRequest(session.UpgradeTasks(), worker, target.address.c_str(), target.port,
                                user.c_str(), password.c_str(), &session);
@@ -81,6 +91,7 @@ int RunUpgrade(const std::vector<UpgradeTarget>& targets, const std::string& use
             ++total;
         } else {
             output.NotDispatched(target.address);
+            recorder.NotDispatched(target.address, NotDispatchedText());
             ++notDispatched;
         }
     }
@@ -102,10 +113,12 @@ int RunUpgrade(const std::vector<UpgradeTarget>& targets, const std::string& use
                 image.assign(buffer, strnlen(buffer, IMAGE_NAME_BUFFER_SIZE));
             }
             output.Progress(FieldText(progress->address), progress->value, image);
+            recorder.Progress(FieldText(progress->address));
         } else if (note.message == WM_UPGRADE_RESULT) {
             const auto* result = reinterpret_cast<const UpgradeResultNote*>(note.wParam);
             const std::string address = FieldText(result->address);
             output.Result(*result, note.lParam);
+            recorder.Result(*result, note.lParam);
             (result->value != 0 ? succeeded : failed) += 1;
             if (--pending[address] <= 0) {
                 pending.erase(address);
@@ -126,10 +139,12 @@ int RunUpgrade(const std::vector<UpgradeTarget>& targets, const std::string& use
             }
         }
         output.FinalSummary(total, succeeded, total - succeeded, notDispatched);
+        WriteCsv(csvPath, recorder);
         std::fflush(nullptr);
         std::_Exit(3);
     }
     output.FinalSummary(total, succeeded, failed, notDispatched);
+    WriteCsv(csvPath, recorder);
     session.Shutdown();
     return failed == 0 && notDispatched == 0 ? 0 : 1;
 }

@@ -28,7 +28,8 @@ uint64_t WorstCameraWaitMs();
 std::chrono::milliseconds UpgradeTimeBound(size_t cameras);
 
 // Exit status: 0 when every camera was upgraded, 1 when any failed or was not
-// dispatched, 3 when results were still missing at the time bound.
+// dispatched, 3 when results were still missing at the time bound. With a
+// csvPath the results are also written there as CSV, one row per camera.
 int RunUpgrade(const std::vector<UpgradeTarget>& targets, const std::string& user,
                const std::string& password, std::optional<std::chrono::milliseconds> bound,
-               CliOutput& output);
+               CliOutput& output, const std::string& csvPath = {});

@@ -1,0 +1,37 @@
+// Result rows as files for people and spreadsheets: CSV (UTF-8 with a byte
+// order mark, RFC 4180 quoting) or JSON. The window's export and the command
+// line's --csv both write through here, so the two files always match.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+struct ResultRow {
+    std::string address;
+    int32_t port = 0;
+    std::string versionBefore;
+    std::string versionAfter;
+    std::string result; // the operator's result text
+    std::string start;  // TimeText of the first progress note ("" when unknown)
+    std::string end;    // TimeText of the result
+};
+
+// BOM, a header line, one line per row; CR LF line breaks.
+std::string ResultRowsCsv(const std::vector<ResultRow>& rows);
+// A JSON array of objects with the CSV's column names as keys.
+std::string ResultRowsJson(const std::vector<ResultRow>& rows);
+
+// A JSON string literal, quotes included; control characters escaped.
+std::string JsonQuote(std::string_view text);
+// A CSV field, quoted when it holds a comma, quote or line break.
+std::string CsvField(std::string_view text);
+
+// Local time with its offset, "2024-05-01T18:00:05+0800": readable, and
+// sorting as text sorts by time on one machine.
+std::string TimeText(std::chrono::system_clock::time_point when);
+
+// Writes the whole file anew; false when it cannot be written completely.
+bool WriteWholeFile(const std::string& path, const std::string& bytes);

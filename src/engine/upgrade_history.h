@@ -1,0 +1,33 @@
+// One JSON line per finished upgrade in "upgrade_history.jsonl" beside the
+// program, so that a technician can see afterwards what was done to which
+// camera, across runs of the window and the command line.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct HistoryEntry {
+    std::string time; // TimeText of the result
+    std::string address;
+    int32_t port = 0;
+    std::string versionBefore; // "" when it was not read
+    std::string versionAfter;
+    std::vector<std::string> images; // file names whose transfer was started, in order
+    int32_t code = 0;                // UPGRADE_OK or UPGRADE_ERR_*
+    std::string text;                // the operator's result text
+    int64_t durationMs = 0;
+};
+
+inline constexpr char HISTORY_FILE_NAME[] = "upgrade_history.jsonl";
+
+// Program folder + separator + HISTORY_FILE_NAME.
+std::string HistoryPath();
+
+// The entry as one JSON object and a line break.
+std::string HistoryLine(const HistoryEntry& entry);
+
+// Appends the line with a single write, under a process-wide lock and in
+// append mode, so that lines of concurrent workers never interleave. False
+// when the file cannot be written; the upgrade does not depend on it.
+bool AppendUpgradeHistory(const HistoryEntry& entry);

@@ -1,0 +1,179 @@
+// The operator's reports on the device list: an upgrade plan of the ticked
+// rows, the results exported to a file, and the failed rows ticked again.
+#include "device_list_ctrl.h"
+#include "engine/report_rows.h"
+#include "engine/upgrade_plan.h"
+#include "engine/version_worker.h"
+#include "input_checks.h"
+#include "message_box.h"
+#include "plan_dlg.h"
+#include "tolvane_dlg.h"
+#include "ui_texts.h"
+
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMenu>
+#include <QTableWidgetItem>
+#include <chrono>
+
+namespace {
+
+// What a row keeps of its camera's last run, beside the cells.
+constexpr int kRoleBefore = Qt::UserRole + 20;
+constexpr int kRoleAfter = Qt::UserRole + 21;
+constexpr int kRoleStart = Qt::UserRole + 22;
+constexpr int kRoleEnd = Qt::UserRole + 23;
+
+std::function<QString()> g_exportPathHook;
+
+QString Text(const char* utf8) {
+    return QString::fromUtf8(utf8);
+}
+
+QString Now() {
+    return QString::fromStdString(TimeText(std::chrono::system_clock::now()));
+}
+
+std::string Role(const QTableWidgetItem* item, int role) {
+    return item ? item->data(role).toString().toStdString() : std::string();
+}
+
+} // namespace
+
+void CTolvaneDlg::SetExportPathHook(std::function<QString()> hook) {
+    g_exportPathHook = std::move(hook);
+}
+
+void CTolvaneDlg::AddReportMenuEntries(QMenu& menu) {
+    menu.addSeparator();
+    const auto add = [&](const char* text, const char* name, void (CTolvaneDlg::*handler)()) {
+        QAction* action = menu.addAction(Text(text));
+        action->setObjectName(QString::fromLatin1(name));
+        connect(action, &QAction::triggered, this, [this, handler] { (this->*handler)(); });
+    };
+    add(ui_text::kMenuPlan, "IDM_PLAN", &CTolvaneDlg::OnPlanMenu);
+    add(ui_text::kMenuExport, "IDM_EXPORT", &CTolvaneDlg::OnExportMenu);
+    add(ui_text::kMenuTickFailed, "IDM_TICK_FAILED", &CTolvaneDlg::OnTickFailedMenu);
+}
+
+void CTolvaneDlg::OnTickFailedMenu() {
+    for (int row = 0; row < m_listDevices->GetItemCount(); ++row)
+        m_listDevices->SetCheck(row, m_listDevices->GetItemData(row) == ROW_FAILED);
+}
+
+void CTolvaneDlg::NoteRowStarted(const QString& address) {
+    for (int row = 0; row < m_listDevices->GetItemCount(); ++row) {
+        QTableWidgetItem* item = m_listDevices->item(row, COL_IP);
+        if (!item || item->text() != address)
+            continue;
+        // A row that already has an end belongs to an earlier run.
+        if (item->data(kRoleStart).isNull() || !item->data(kRoleEnd).isNull()) {
+            item->setData(kRoleStart, Now());
+            item->setData(kRoleEnd, QVariant());
+        }
+    }
+}
+
+void CTolvaneDlg::NoteRowResult(const QString& address, const UpgradeResultNote& note) {
+    const QString before = QString::fromStdString(FieldText(note.versionBefore));
+    const QString end = Now();
+    for (int row = 0; row < m_listDevices->GetItemCount(); ++row) {
+        QTableWidgetItem* item = m_listDevices->item(row, COL_IP);
+        if (!item || item->text() != address)
+            continue;
+        // Not read by the run: the version the list showed when it began.
+        item->setData(kRoleBefore,
+                      before.isEmpty() ? m_listDevices->GetItemText(row, COL_VERSION) : before);
+        item->setData(kRoleAfter, QString::fromStdString(FieldText(note.versionAfter)));
+        // Refused at log-in, the run sent no progress: it began as it ended.
+        if (item->data(kRoleStart).isNull() || !item->data(kRoleEnd).isNull())
+            item->setData(kRoleStart, end);
+        item->setData(kRoleEnd, end);
+    }
+}
+
+void CTolvaneDlg::OnExportMenu() {
+    QString filter;
+    QString path = g_exportPathHook
+                       ? g_exportPathHook()
+                       : QFileDialog::getSaveFileName(this, Text(ui_text::kMenuExport), QString(),
+                                                      Text(ui_text::kExportFilter), &filter);
+    if (path.isEmpty())
+        return;
+    if (QFileInfo(path).suffix().isEmpty())
+        path += filter.contains(QStringLiteral("json")) ? QStringLiteral(".json")
+                                                        : QStringLiteral(".csv");
+    std::vector<ResultRow> rows;
+    for (int row = 0; row < m_listDevices->GetItemCount(); ++row) {
+        const QTableWidgetItem* item = m_listDevices->item(row, COL_IP);
+        rows.push_back({m_listDevices->GetItemText(row, COL_IP).toStdString(),
+                        AtoiLike(m_listDevices->GetItemText(row, COL_PORT)),
+                        Role(item, kRoleBefore), Role(item, kRoleAfter),
+                        m_listDevices->GetItemText(row, COL_PROGRESS).toStdString(),
+                        Role(item, kRoleStart), Role(item, kRoleEnd)});
+    }
+    const bool json =
+        QFileInfo(path).suffix().compare(QStringLiteral("json"), Qt::CaseInsensitive) == 0;
+    const bool written = WriteWholeFile(QFile::encodeName(path).toStdString(),
+                                        json ? ResultRowsJson(rows) : ResultRowsCsv(rows));
+    ShowMessageBox(
+        this, written ? Text(ui_text::kExportDone).arg(rows.size()) : Text(ui_text::kExportFailed),
+        Text(ui_text::kCaptionNotice));
+}
+
+void CTolvaneDlg::OnPlanMenu() {
+    if (m_bPlanRunning) {
+        ShowMessageBox(this, Text(ui_text::kPlanRunning), Text(ui_text::kCaptionNotice));
+        return;
+    }
+    std::vector<PlanTarget> targets;
+    for (int row = 0; row < m_listDevices->GetItemCount(); ++row) {
+        const QString address = m_listDevices->GetItemText(row, COL_IP);
+        if (m_listDevices->GetCheck(row) && !address.isEmpty())
+            targets.push_back(
+                {address.toStdString(), AtoiLike(m_listDevices->GetItemText(row, COL_PORT))});
+    }
+    if (targets.empty()) {
+        ShowMessageBox(this, Text(ui_text::kSelectDevices), Text(ui_text::kCaptionNotice));
+        return;
+    }
+    JoinPlanThread();
+    m_bPlanRunning = true;
+    // Held like the version worker holds it: the close sequence cannot
+    // release the SDK under a plan, and a plan never starts after it.
+    m_planThread = std::thread([this, targets] {
+        std::vector<UpgradePlan> plans;
+        InitSdkLock();
+        OSA_csEnter(&g_sdkLock);
+        if (IsRunning())
+            plans =
+                PlanUpgrades(targets, kBatchUser, kBatchPassword, [this] { return IsRunning(); });
+        OSA_csLeave(&g_sdkLock);
+        QString text;
+        for (const UpgradePlan& plan : plans)
+            text += QString::fromStdString(PlanText(plan)) + QLatin1Char('\n');
+        QMetaObject::invokeMethod(
+            this, [this, text] { OnPlanReady(text); }, Qt::QueuedConnection);
+    });
+}
+
+void CTolvaneDlg::OnPlanReady(const QString& text) {
+    JoinPlanThread();
+    m_bPlanRunning = false;
+    if (m_bClosed)
+        return;
+    delete m_planDlg.data();
+    m_planDlg = new CPlanDlg(text, this);
+    m_planDlg->setAttribute(Qt::WA_DeleteOnClose);
+    m_planDlg->show();
+}
+
+CPlanDlg* CTolvaneDlg::PlanDialog() const {
+    return m_planDlg.data();
+}
+
+void CTolvaneDlg::JoinPlanThread() {
+    if (m_planThread.joinable())
+        m_planThread.join();
+}

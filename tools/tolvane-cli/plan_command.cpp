@@ -1,0 +1,57 @@
+#include "plan_command.h"
+
+#include "engine/image_catalogue.h"
+#include "engine/note_texts.h"
+#include "engine/upgrade_codes.h"
+#include "sdk/lpr_sdk.h"
+
+#include <nlohmann/json.hpp>
+
+using nlohmann::json;
+
+namespace {
+
+json PlanJson(const UpgradePlan& plan) {
+    json steps = json::array();
+    for (const PlanStep& step : plan.steps) {
+        json object = {{"step", PlanStepName(step.kind)}, {"text", PlanStepText(step)}};
+        if (!step.image.empty()) {
+            object["image"] = step.image;
+        }
+        steps.push_back(object);
+    }
+    json images = json::array();
+    for (const std::string& path : plan.images) {
+        images.push_back(ImageFileName(path));
+    }
+    const bool ok = plan.code == UPGRADE_OK;
+    return {{"event", "plan"},
+            {"address", plan.address},
+            {"port", plan.port},
+            {"version", plan.version.empty() ? json() : json(plan.version)},
+            {"ok", ok},
+            {"code", plan.code},
+            {"text", ok ? std::string() : ResultText(0, plan.code)},
+            {"images", ok ? images : json::array()},
+            {"steps", steps}};
+}
+
+} // namespace
+
+int RunPlan(const std::vector<PlanTarget>& targets, const std::string& user,
+            const std::string& password, bool json, std::FILE* out) {
+    const LprSdk& sdk = LprSdkActive();
+    sdk.LprSetup();
+    const std::vector<UpgradePlan> plans = PlanUpgrades(targets, user, password);
+    sdk.LprCleanup();
+    int failing = 0;
+    for (const UpgradePlan& plan : plans) {
+        failing += plan.code != UPGRADE_OK ? 1 : 0;
+        const std::string text =
+            json ? PlanJson(plan).dump(-1, ' ', false, json::error_handler_t::replace) + "\n"
+                 : PlanText(plan);
+        std::fputs(text.c_str(), out);
+    }
+    std::fflush(out);
+    return failing == 0 ? 0 : 1;
+}
