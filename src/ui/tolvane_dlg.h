@@ -1,6 +1,7 @@
 // The main dialog: single and batch upgrades of the cameras of the network.
 #pragma once
 
+#include "dialog/batch_dispatch.h"
 #include "engine/requests_notes.h"
 
 #include <QColor>
@@ -106,9 +107,12 @@ public:
     bool CloseEnabled() const { return m_bCloseEnabled; }
     DeviceListCtrl* DeviceList() const { return m_listDevices; }
     IpAddressCtrl* AddressBox() const { return m_ipAddress; }
-    // Longest single note or command handler so far, in nanoseconds.
+    // Longest single note or command handler so far, in nanoseconds; and all
+    // note handlers together, with their number.
     int64_t LongestHandlerNs() const { return m_longestHandlerNs; }
-    void ResetHandlerTiming() { m_longestHandlerNs = 0; }
+    int64_t TotalHandlerNs() const { return m_totalHandlerNs; }
+    int64_t HandledNotes() const { return m_handledNotes; }
+    void ResetHandlerTiming() { m_longestHandlerNs = m_totalHandlerNs = m_handledNotes = 0; }
 
 protected:
     bool event(QEvent* event) override;
@@ -128,6 +132,7 @@ private:
     void TimeHandler(int64_t startNs);
     bool FinishBatchIfDone();
     void MarkRowNotSent(int row, int32_t sendResult);
+    void SendNextOfWorker(const QString& address);
 
     QIcon m_hIcon;
     QString m_strPort;
@@ -138,6 +143,8 @@ private:
     IpAddressCtrl* m_ipAddress = nullptr;
     std::array<OsaTask*, UPGRADE_TASK_COUNT> m_upgradeTasks{};
     OsaTask* m_versionTask = nullptr;
+    // The running batch's cameras, rows by tag, over the five workers.
+    BatchDispatcher m_batch;
     int32_t m_bSingleMode = 0;
     QString m_strBatchStatus;
     int32_t m_nTotal = 0;
@@ -159,4 +166,6 @@ private:
     bool m_bCloseEnabled = true; // the close request is refused while false
     bool m_bClosed = false;      // the close sequence has run
     int64_t m_longestHandlerNs = 0;
+    int64_t m_totalHandlerNs = 0;
+    int64_t m_handledNotes = 0;
 };

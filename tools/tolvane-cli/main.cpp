@@ -26,6 +26,7 @@ struct UpgradeOptions {
     std::string password; // stays empty unless --password is given
     std::string passwordFile;
     double timeout = 0;
+    uint32_t workers = UPGRADE_TASK_COUNT;
 };
 
 struct CommandLine {
@@ -53,7 +54,7 @@ void AddSearchOptions(CommandLine& line) {
 
 void AddUpgradeOptions(CommandLine& line) {
     UpgradeOptions& o = line.upgradeOptions;
-    line.upgrade = line.app.add_subcommand("upgrade", "upgrade cameras, spread over five workers");
+    line.upgrade = line.app.add_subcommand("upgrade", "upgrade cameras, spread over the workers");
     line.upgrade->add_option("cameras", o.targets, "ADDRESS[:PORT] (port 80 when omitted)")
         ->required();
     line.upgrade->add_option("--user", o.user, "log-in user name (default admin)");
@@ -64,6 +65,10 @@ void AddUpgradeOptions(CommandLine& line) {
         ->add_option("--timeout", o.timeout,
                      "longest wait for all results, in seconds (default: the worst case)")
         ->check(CLI::Range(0.0, 1.0e7));
+    line.upgrade
+        ->add_option("--workers", o.workers,
+                     "upgrade workers; camera k goes to worker k mod N (default 5, as the window)")
+        ->check(CLI::Range(1u, kMaxUpgradeWorkers));
 }
 
 void SetUpOptions(CommandLine& line) {
@@ -128,7 +133,7 @@ int RunUpgradeCommand(const CommandLine& line, CliOutput& output) {
         std::fprintf(stderr, "tolvane-cli: %s\n", problem.c_str());
         return kBadInput;
     }
-    return RunUpgrade(parsed, o.user, *password, SecondsBound(o.timeout), output);
+    return RunUpgrade(parsed, o.user, *password, SecondsBound(o.timeout), output, o.workers);
 }
 
 } // namespace

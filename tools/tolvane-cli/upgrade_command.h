@@ -1,7 +1,10 @@
-// `tolvane-cli upgrade`: a batch exactly as the window dispatches it.
+// `tolvane-cli upgrade`: a batch exactly as the window dispatches it, on
+// five upgrade workers or on as many as asked for.
 #pragma once
 
 #include "cli_output.h"
+
+#include "engine/requests_notes.h"
 
 #include <chrono>
 #include <cstdint>
@@ -18,13 +21,17 @@ struct UpgradeTarget {
 // 0.0.0.0 and 255.255.255.255, and a port from 1 to 65535.
 std::optional<UpgradeTarget> ParseUpgradeTarget(const std::string& text, std::string* error);
 
+constexpr uint32_t kMaxUpgradeWorkers = 32;
+
 // Time the workers may take at most: the fixed waits of the slowest possible
 // run of every camera on the busiest worker, at the current time scale, plus
 // an allowance for the SDK's own (unscaled) timeouts.
-std::chrono::milliseconds UpgradeTimeBound(size_t cameras);
+std::chrono::milliseconds UpgradeTimeBound(size_t cameras,
+                                           uint32_t workers = UPGRADE_TASK_COUNT);
 
 // Exit status: 0 when every camera was upgraded, 1 when any failed or was not
-// dispatched, 3 when results were still missing at the time bound.
+// dispatched, 3 when results were still missing at the time bound. The k-th
+// target goes to worker k mod `workers` (1 to kMaxUpgradeWorkers).
 int RunUpgrade(const std::vector<UpgradeTarget>& targets, const std::string& user,
                const std::string& password, std::optional<std::chrono::milliseconds> bound,
-               CliOutput& output);
+               CliOutput& output, uint32_t workers = UPGRADE_TASK_COUNT);
