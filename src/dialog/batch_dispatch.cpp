@@ -2,6 +2,7 @@
 
 #include "engine/requests_notes.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace {
@@ -46,13 +47,19 @@ std::vector<RefusedCamera> BatchDispatcher::OnResult(const std::string& address)
     std::vector<RefusedCamera> refused;
     // A worker serves in order, so its result is for the oldest address it
     // was sent. When the same address heads two workers, the first is taken;
-    // if that was the wrong one, the other's result evens the count out.
-    for (uint32_t index = 0; index < WorkerCount(); ++index) {
-        Worker& worker = m_workers[index];
-        if (!worker.sent.empty() && worker.sent.front() == address) {
-            worker.sent.pop_front();
-            TopUp(index, &refused);
-            break;
+    // if that was the wrong one, the other still holds the address and gives
+    // it up at the next result for it, so a worker's later results, which no
+    // longer match its head, are looked for further back.
+    for (const bool headOnly : {true, false}) {
+        for (uint32_t index = 0; index < WorkerCount(); ++index) {
+            std::deque<std::string>& sent = m_workers[index].sent;
+            const auto end = headOnly && !sent.empty() ? sent.begin() + 1 : sent.end();
+            const auto found = std::find(sent.begin(), end, address);
+            if (found != end) {
+                sent.erase(found);
+                TopUp(index, &refused);
+                return refused;
+            }
         }
     }
     return refused;

@@ -83,8 +83,8 @@ void CTolvaneDlg::OnBnClickedBatchUpgrade() {
         const int32_t port = AtoiLike(m_listDevices->GetItemText(row, COL_PORT));
         // Cameras beyond what a worker's mailbox holds wait in m_batch and go
         // out as that worker's results come back.
-        const int32_t sent = m_batch.Add({address.toStdString(), port, kBatchUser, kBatchPassword,
-                                          static_cast<size_t>(row)});
+        const int32_t sent = m_batch.Add(
+            {address.toStdString(), port, kBatchUser, kBatchPassword, static_cast<size_t>(row)});
         if (sent != SEND_OK) {
             // Its result will never come: count it as failed now, so that
             // the batch still reaches its total and unlocks.

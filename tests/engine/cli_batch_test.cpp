@@ -1,5 +1,6 @@
 // tolvane-cli's batch and search against the scripted SDK: what it prints,
-// its exit status, and that an oversized batch ends instead of hanging.
+// its exit status, and that a batch larger than the mailboxes hold is served
+// whole, in worker order.
 #include "fake_sdk.h"
 #include "search_command.h"
 #include "temp_program_folder.h"
@@ -11,6 +12,7 @@
 #include <fstream>
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
+#include <set>
 #include <sstream>
 #include <thread>
 
@@ -95,10 +97,9 @@ TEST(CliBatch, PrintsTheWindowTextsAndExitsZeroOnlyWhenAllSucceeded) {
                 first.push_back(line.substr(9));
             }
         }
-        EXPECT_EQ(first, (std::vector<std::string>{"正在升级'" +
-                                                       std::string(TempProgramFolder::k517) + "'",
-                                                   "升级成功，正在重启设备",
-                                                   "升级设备成功！\t5.1.7.1 -> 5.1.7.2"}));
+        EXPECT_EQ(first, (std::vector<std::string>{
+                             "正在升级'" + std::string(TempProgramFolder::k517) + "'",
+                             "升级成功，正在重启设备", "升级设备成功！\t5.1.7.1 -> 5.1.7.2"}));
         ASSERT_FALSE(lines.empty());
         EXPECT_EQ(lines.back(), "升级完成，成功2台，失败0台。");
         EXPECT_NE(std::find(lines.begin(), lines.end(), "10.3.0.2\t正在清理日志"), lines.end());
@@ -130,7 +131,7 @@ TEST(CliBatch, PrintsTheWindowTextsAndExitsZeroOnlyWhenAllSucceeded) {
     EXPECT_EQ(summary["text"], "升级完成，成功1台，失败2台。");
 }
 
-TEST(CliBatch, MoreCamerasThanTheMailboxesHoldAreReportedNotDispatched) {
+TEST(CliBatch, EveryCameraOfALargeBatchGetsItsResultInWorkerOrder) {
     TempProgramFolder folder;
     folder.AddFullTree();
     VirtualClock clock;
@@ -141,9 +142,11 @@ TEST(CliBatch, MoreCamerasThanTheMailboxesHoldAreReportedNotDispatched) {
             {"10.4." + std::to_string(i / 200) + "." + std::to_string(i % 200 + 1), 80});
         SetVersion(sdk, targets.back().address, 5, 3, 7);
     }
-    // Each worker holds its first camera until the whole batch is dispatched
-    // (generously long, so a slow sanitizer build still dispatches in time).
-    const auto gate = std::chrono::steady_clock::now() + 3s;
+    // The same camera twice, on two workers at once.
+    targets[8].address = targets[2].address;
+    // Each worker holds its first camera until the whole batch is dispatched,
+    // so that most of it has to wait for room in the mailboxes.
+    const auto gate = std::chrono::steady_clock::now() + 1s;
     sdk.SetCallHook([gate](const FakeSdk::Call& call) {
         if (call.op == "LprOpen") {
             std::this_thread::sleep_until(gate);
@@ -151,25 +154,48 @@ TEST(CliBatch, MoreCamerasThanTheMailboxesHoldAreReportedNotDispatched) {
     });
     Capture out;
     CliOutput output(true, out.File());
-    EXPECT_EQ(RunUpgrade(targets, "admin", "ploma", 60s, output), 1);
+    EXPECT_EQ(RunUpgrade(targets, "admin", "ploma", 60s, output), 0);
     int results = 0;
-    int notDispatched = 0;
     nlohmann::json summary;
     for (const std::string& line : out.Lines()) {
         const auto object = nlohmann::json::parse(line);
+        EXPECT_NE(object["event"], "not_dispatched");
         results += object["event"] == "result" ? 1 : 0;
-        notDispatched += object["event"] == "not_dispatched" ? 1 : 0;
         if (object["event"] == "summary") {
             summary = object;
         }
     }
-    // Five in hand and 32 waiting per worker at most.
-    EXPECT_LE(results, 165);
-    EXPECT_GE(results, 160);
-    EXPECT_EQ(results + notDispatched, 500);
-    EXPECT_EQ(summary["succeeded"], results);
-    EXPECT_EQ(summary["not_dispatched"], notDispatched);
+    EXPECT_EQ(results, 500);
+    EXPECT_EQ(summary["succeeded"], 500);
     EXPECT_EQ(sdk.OpenHandleCount(), 0);
+
+    // Each worker thread upgraded targets w, w + 5, w + 10, ... in that order.
+    std::map<std::thread::id, std::vector<std::string>> served;
+    for (const auto& call : sdk.Calls()) {
+        if (call.op == "LprGetVersion") {
+            auto& list = served[call.thread];
+            if (list.empty() || list.back() != call.address) {
+                list.push_back(call.address);
+            }
+        }
+    }
+    ASSERT_EQ(served.size(), 5u);
+    std::set<std::string> firsts;
+    for (const auto& [thread, addresses] : served) {
+        ASSERT_FALSE(addresses.empty());
+        size_t w = 0;
+        while (w < 5 && targets[w].address != addresses.front()) {
+            ++w;
+        }
+        ASSERT_LT(w, 5u);
+        firsts.insert(addresses.front());
+        std::vector<std::string> expected;
+        for (size_t k = w; k < targets.size(); k += 5) {
+            expected.push_back(targets[k].address);
+        }
+        EXPECT_EQ(addresses, expected) << "worker " << w;
+    }
+    EXPECT_EQ(firsts.size(), 5u);
 }
 
 TEST(CliSearch, ListsFoundCamerasInAddressOrderWithTheirVersions) {

@@ -83,7 +83,8 @@ void Dispatch(const std::vector<UpgradeTarget>& targets, const std::string& user
               const std::string& password, BatchDispatcher& dispatcher, BatchTally& tally,
               CliOutput& output) {
     for (size_t i = 0; i < targets.size(); ++i) {
-        const int32_t sent = dispatcher.Add({targets[i].address, targets[i].port, user, password, i});
+        const int32_t sent =
+            dispatcher.Add({targets[i].address, targets[i].port, user, password, i});
         if (sent == SEND_OK) {
             ++tally.pending[targets[i].address];
             ++tally.total;
@@ -133,13 +134,12 @@ int RunUpgrade(const std::vector<UpgradeTarget>& targets, const std::string& use
                const std::string& password, std::optional<std::chrono::milliseconds> bound,
                CliOutput& output, uint32_t workers) {
     CliSession session(workers);
-    BatchDispatcher dispatcher(session.UpgradeTaskCount(),
-                               [&session](uint32_t worker, const BatchCamera& camera) {
-                                   return SendUpgradeRequestTo(
-                                       session.UpgradeTasks()[worker], camera.address.c_str(),
-                                       camera.port, camera.user.c_str(), camera.password.c_str(),
-                                       &session);
-                               });
+    BatchDispatcher dispatcher(
+        session.UpgradeTaskCount(), [&session](uint32_t worker, const BatchCamera& camera) {
+            return SendUpgradeRequestTo(session.UpgradeTasks()[worker], camera.address.c_str(),
+                                        camera.port, camera.user.c_str(), camera.password.c_str(),
+                                        &session);
+        });
     BatchTally tally;
     Dispatch(targets, user, password, dispatcher, tally, output);
 

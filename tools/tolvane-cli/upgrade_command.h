@@ -3,7 +3,6 @@
 #pragma once
 
 #include "cli_output.h"
-
 #include "engine/requests_notes.h"
 
 #include <chrono>
@@ -26,8 +25,7 @@ constexpr uint32_t kMaxUpgradeWorkers = 32;
 // Time the workers may take at most: the fixed waits of the slowest possible
 // run of every camera on the busiest worker, at the current time scale, plus
 // an allowance for the SDK's own (unscaled) timeouts.
-std::chrono::milliseconds UpgradeTimeBound(size_t cameras,
-                                           uint32_t workers = UPGRADE_TASK_COUNT);
+std::chrono::milliseconds UpgradeTimeBound(size_t cameras, uint32_t workers = UPGRADE_TASK_COUNT);
 
 // Exit status: 0 when every camera was upgraded, 1 when any failed or was not
 // dispatched, 3 when results were still missing at the time bound. The k-th
