@@ -53,6 +53,41 @@ void SetVersion(FakeSdk& sdk, const std::string& address, int32_t a, int32_t b, 
     cam.version[3] = 1;
 }
 
+// Each upgrade thread served targets w, w + n, w + 2n, ... in that order, and
+// there were n of them.
+void ExpectWorkerOrder(const FakeSdk& sdk, const std::vector<UpgradeTarget>& targets, size_t n) {
+    std::set<std::string> batch;
+    for (const UpgradeTarget& target : targets) {
+        batch.insert(target.address);
+    }
+    std::map<std::thread::id, std::vector<std::string>> served;
+    for (const auto& call : sdk.Calls()) {
+        if (call.op == "LprGetVersion" && batch.count(call.address) != 0) {
+            auto& list = served[call.thread];
+            if (list.empty() || list.back() != call.address) {
+                list.push_back(call.address);
+            }
+        }
+    }
+    ASSERT_EQ(served.size(), n);
+    std::set<std::string> firsts;
+    for (const auto& [thread, addresses] : served) {
+        ASSERT_FALSE(addresses.empty());
+        size_t w = 0;
+        while (w < n && targets[w].address != addresses.front()) {
+            ++w;
+        }
+        ASSERT_LT(w, n);
+        firsts.insert(addresses.front());
+        std::vector<std::string> expected;
+        for (size_t k = w; k < targets.size(); k += n) {
+            expected.push_back(targets[k].address);
+        }
+        EXPECT_EQ(addresses, expected) << "worker " << w;
+    }
+    EXPECT_EQ(firsts.size(), n);
+}
+
 } // namespace
 
 TEST(CliTargets, AddressesAndPortsAreCheckedBeforeAnythingIsSent) {
@@ -169,33 +204,19 @@ TEST(CliBatch, EveryCameraOfALargeBatchGetsItsResultInWorkerOrder) {
     EXPECT_EQ(summary["succeeded"], 500);
     EXPECT_EQ(sdk.OpenHandleCount(), 0);
 
-    // Each worker thread upgraded targets w, w + 5, w + 10, ... in that order.
-    std::map<std::thread::id, std::vector<std::string>> served;
-    for (const auto& call : sdk.Calls()) {
-        if (call.op == "LprGetVersion") {
-            auto& list = served[call.thread];
-            if (list.empty() || list.back() != call.address) {
-                list.push_back(call.address);
-            }
-        }
+    ExpectWorkerOrder(sdk, targets, 5);
+
+    // tolvane-cli may run more workers: camera k then goes to worker k mod 8.
+    sdk.SetCallHook(nullptr);
+    targets.resize(40);
+    for (UpgradeTarget& target : targets) {
+        target.address.replace(0, 4, "10.6");
+        SetVersion(sdk, target.address, 5, 3, 7);
     }
-    ASSERT_EQ(served.size(), 5u);
-    std::set<std::string> firsts;
-    for (const auto& [thread, addresses] : served) {
-        ASSERT_FALSE(addresses.empty());
-        size_t w = 0;
-        while (w < 5 && targets[w].address != addresses.front()) {
-            ++w;
-        }
-        ASSERT_LT(w, 5u);
-        firsts.insert(addresses.front());
-        std::vector<std::string> expected;
-        for (size_t k = w; k < targets.size(); k += 5) {
-            expected.push_back(targets[k].address);
-        }
-        EXPECT_EQ(addresses, expected) << "worker " << w;
-    }
-    EXPECT_EQ(firsts.size(), 5u);
+    Capture more;
+    CliOutput moreOutput(true, more.File());
+    EXPECT_EQ(RunUpgrade(targets, "admin", "ploma", 60s, moreOutput, 8), 0);
+    ExpectWorkerOrder(sdk, targets, 8);
 }
 
 TEST(CliSearch, ListsFoundCamerasInAddressOrderWithTheirVersions) {
