@@ -19,6 +19,7 @@
 #include <QHeaderView>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -193,7 +194,13 @@ void BatchOfThousand() {
     const double cpu0 = ThreadCpuMs();
     const double wall0 = WallMs();
     dlg.findChild<QPushButton*>(QStringLiteral("IDC_BTN_BATCH_UPGRADE"))->click();
-    const bool done = PumpUntil([&] { return dlg.CloseEnabled(); }, 30 * 60 * 1000.0);
+    // Sleeps between events, so that the thread's CPU time is what the notes cost.
+    QTimer tick;
+    tick.start(50);
+    const double end = WallMs() + 30 * 60 * 1000.0;
+    while (!dlg.CloseEnabled() && WallMs() < end)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    const bool done = dlg.CloseEnabled();
     const double seconds = (WallMs() - wall0) / 1000.0;
     const double cpu = ThreadCpuMs() - cpu0;
     // Each worker's cameras one after the other, each with the fixed waits of
