@@ -56,7 +56,15 @@ std::string FieldText(const char (&field)[TEXT_FIELD_SIZE]) {
 
 int32_t SendUpgradeRequest(OsaTask* const* upgradeTasks, uint32_t index, const char* address,
                            int32_t port, const char* user, const char* password, NoteOwner* owner) {
-    if (index >= UPGRADE_TASK_COUNT || upgradeTasks == nullptr || upgradeTasks[index] == nullptr) {
+    if (index >= UPGRADE_TASK_COUNT || upgradeTasks == nullptr) {
+        return SEND_REFUSED;
+    }
+    return SendUpgradeRequestTo(upgradeTasks[index], address, port, user, password, owner);
+}
+
+int32_t SendUpgradeRequestTo(OsaTask* task, const char* address, int32_t port, const char* user,
+                             const char* password, NoteOwner* owner) {
+    if (task == nullptr) {
         return SEND_REFUSED;
     }
     // A cut-off password would only fail the log-in minutes later, on the
@@ -68,7 +76,7 @@ int32_t SendUpgradeRequest(OsaTask* const* upgradeTasks, uint32_t index, const c
     if (request == nullptr) {
         return SEND_REFUSED;
     }
-    return SendResult(OSA_tskSendNotifyMsgCb(upgradeTasks[index], CMD_UPDATE_DEVICE, request));
+    return SendResult(OSA_tskSendNotifyMsgCb(task, CMD_UPDATE_DEVICE, request));
 }
 
 int32_t SendVersionRequest(OsaTask* versionTask, const char* address, int32_t port,

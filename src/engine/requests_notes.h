@@ -92,6 +92,10 @@ constexpr int32_t SEND_TEXT_TOO_LONG = -2; // a text does not fit its 32-byte fi
 int32_t SendUpgradeRequest(OsaTask* const* upgradeTasks, uint32_t index, const char* address,
                            int32_t port, const char* user, const char* password, NoteOwner* owner);
 
+// The same to one upgrade task, for a set of workers of any size.
+int32_t SendUpgradeRequestTo(OsaTask* task, const char* address, int32_t port, const char* user,
+                             const char* password, NoteOwner* owner);
+
 // Sends a VersionRequest to the version task with CMD_GET_DEVICE_VERSION.
 int32_t SendVersionRequest(OsaTask* versionTask, const char* address, int32_t port,
                            NoteOwner* owner);

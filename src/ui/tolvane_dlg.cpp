@@ -3,6 +3,7 @@
 
 #include "about_dlg.h"
 #include "device_list_ctrl.h"
+#include "dialog/engine_stop.h"
 #include "engine/note_window.h"
 #include "engine/upgrade_sequence.h"
 #include "engine/version_worker.h"
@@ -30,16 +31,15 @@ int64_t NowNs() {
         .count();
 }
 
-OsaTask* NewZeroedTask() {
-    auto* task = static_cast<OsaTask*>(std::malloc(sizeof(OsaTask)));
-    if (task)
-        std::memset(task, 0, sizeof(OsaTask));
-    return task;
-}
-
 } // namespace
 
-CTolvaneDlg::CTolvaneDlg(QWidget* parent) : QDialog(parent) {
+CTolvaneDlg::CTolvaneDlg(QWidget* parent)
+    : QDialog(parent),
+      m_batch(UPGRADE_TASK_COUNT, [this](uint32_t worker, const BatchCamera& camera) {
+          return ::SendUpgradeRequest(m_upgradeTasks.data(), worker, camera.address.c_str(),
+                                      camera.port, camera.user.c_str(), camera.password.c_str(),
+                                      this);
+      }) {
     m_hIcon = QIcon(QStringLiteral(":/tolvane/tolvane.png"));
     LprSdkActive().LprSetup();
     BuildControls();
@@ -86,14 +86,9 @@ void CTolvaneDlg::OnInitDialog() {
 }
 
 void CTolvaneDlg::CreateTasks() {
-    for (OsaTask*& slot : m_upgradeTasks) {
-        slot = NewZeroedTask();
-        if (slot)
-            OSA_tskCreate(slot, UpdateTaskMain);
-    }
-    m_versionTask = NewZeroedTask();
-    if (m_versionTask)
-        OSA_tskCreate(m_versionTask, GetVersionTaskMain);
+    for (OsaTask*& slot : m_upgradeTasks)
+        slot = StartEngineTask(UpdateTaskMain);
+    m_versionTask = StartEngineTask(GetVersionTaskMain);
 }
 
 void CTolvaneDlg::UpdateData(bool saveAndValidate) {
@@ -174,10 +169,12 @@ void CTolvaneDlg::DispatchNote(uint32_t message, uintptr_t wParam, intptr_t lPar
         break;
     }
     TimeHandler(start);
+    ++m_handledNotes;
 }
 
 void CTolvaneDlg::TimeHandler(int64_t startNs) {
     const int64_t elapsed = NowNs() - startNs;
+    m_totalHandlerNs += elapsed;
     if (elapsed > m_longestHandlerNs)
         m_longestHandlerNs = elapsed;
 }

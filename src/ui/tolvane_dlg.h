@@ -1,6 +1,7 @@
 // The main dialog: single and batch upgrades of the cameras of the network.
 #pragma once
 
+#include "dialog/batch_dispatch.h"
 #include "dialog_units.h"
 #include "engine/requests_notes.h"
 
@@ -126,9 +127,12 @@ public:
     bool CloseEnabled() const { return m_bCloseEnabled; }
     DeviceListCtrl* DeviceList() const { return m_listDevices; }
     IpAddressCtrl* AddressBox() const { return m_ipAddress; }
-    // Longest single note or command handler so far, in nanoseconds.
+    // Longest single note or command handler so far, in nanoseconds; and all
+    // note handlers together, with their number.
     int64_t LongestHandlerNs() const { return m_longestHandlerNs; }
-    void ResetHandlerTiming() { m_longestHandlerNs = 0; }
+    int64_t TotalHandlerNs() const { return m_totalHandlerNs; }
+    int64_t HandledNotes() const { return m_handledNotes; }
+    void ResetHandlerTiming() { m_longestHandlerNs = m_totalHandlerNs = m_handledNotes = 0; }
 
     // Plan, export and retry: their context-menu entries and handlers.
     void AddReportMenuEntries(QMenu& menu);
@@ -170,6 +174,7 @@ private:
     void NoteRowResult(const QString& address, const UpgradeResultNote& note);
     void OnPlanReady(const QString& text);
     void JoinPlanThread();
+    void SendNextOfWorker(const QString& address);
 
     QIcon m_hIcon;
     QString m_strPort;
@@ -180,6 +185,8 @@ private:
     IpAddressCtrl* m_ipAddress = nullptr;
     std::array<OsaTask*, UPGRADE_TASK_COUNT> m_upgradeTasks{};
     OsaTask* m_versionTask = nullptr;
+    // The running batch's cameras, rows by tag, over the five workers.
+    BatchDispatcher m_batch;
     int32_t m_bSingleMode = 0;
     QString m_strBatchStatus;
     int32_t m_nTotal = 0;
@@ -206,4 +213,6 @@ private:
     std::thread m_planThread; // log-in and version reads of a plan, off the window thread
     bool m_bPlanRunning = false;
     QPointer<CPlanDlg> m_planDlg;
+    int64_t m_totalHandlerNs = 0;
+    int64_t m_handledNotes = 0;
 };

@@ -83,6 +83,7 @@ intptr_t CTolvaneDlg::OnUpgradeResult(uintptr_t wParam, intptr_t lParam) {
         return 0;
     }
     UpdateRow(address, text, succeeded ? ROW_SUCCEEDED : ROW_FAILED);
+    SendNextOfWorker(address);
     if (!FinishBatchIfDone()) {
         m_strBatchStatus = QString::fromStdString(
             RunningSummaryText(m_nTotal, m_nSucceeded + m_nFailed, m_nSucceeded, m_nFailed));

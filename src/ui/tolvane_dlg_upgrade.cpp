@@ -66,8 +66,8 @@ void CTolvaneDlg::OnBnClickedBatchUpgrade() {
     m_nTotal = 0;
     m_nSucceeded = 0;
     m_nFailed = 0;
+    m_batch.Clear();
     int32_t dispatched = 0;
-    uint32_t worker = 0;
 
     for (int row = 0; row < m_listDevices->GetItemCount(); ++row) {
         if (!m_listDevices->GetCheck(row))
@@ -78,14 +78,15 @@ void CTolvaneDlg::OnBnClickedBatchUpgrade() {
         if (address.isEmpty())
             continue;
         const int32_t port = AtoiLike(m_listDevices->GetItemText(row, COL_PORT));
-        const int32_t sent =
-            SendUpgradeRequest(worker, address, port, Text(kBatchUser), Text(kBatchPassword));
+        // Cameras beyond what a worker's mailbox holds wait in m_batch and go
+        // out as that worker's results come back.
+        const int32_t sent = m_batch.Add(
+            {address.toStdString(), port, kBatchUser, kBatchPassword, static_cast<size_t>(row)});
         if (sent != SEND_OK) {
             // Its result will never come: count it as failed now, so that
             // the batch still reaches its total and unlocks.
             MarkRowNotSent(row, sent);
         }
-        worker = (worker + 1) % UPGRADE_TASK_COUNT;
         ++dispatched;
     }
 
@@ -99,6 +100,17 @@ void CTolvaneDlg::OnBnClickedBatchUpgrade() {
     UpdateData(false);
     // Every request may have been refused: then nothing is on its way.
     FinishBatchIfDone();
+}
+
+// A result frees a place at its worker: the worker's next waiting camera goes out.
+void CTolvaneDlg::SendNextOfWorker(const QString& address) {
+    for (const RefusedCamera& refused : m_batch.OnResult(address.toStdString())) {
+        const int row = static_cast<int>(refused.camera.tag);
+        if (row < m_listDevices->GetItemCount())
+            MarkRowNotSent(row, refused.result);
+        else
+            ++m_nFailed;
+    }
 }
 
 void CTolvaneDlg::MarkRowNotSent(int row, int32_t sendResult) {

@@ -1,5 +1,6 @@
 // The single and batch upgrade commands: checks in order, confirmation,
-// worker choice, fixed batch credentials, the lock, refused requests.
+// worker choice, fixed batch credentials, the lock, batches larger than the
+// workers' mailboxes.
 #include "device_list_ctrl.h"
 #include "ip_address_ctrl.h"
 #include "ui_test_support.h"
@@ -55,7 +56,7 @@ private Q_SLOTS:
     void singleCancelChangesNothingAndOkLocksAndSends();
     void batchSpreadsRowsOverFiveWorkersWithFixedCredentials();
     void batchWithNothingTickedOnlyTellsTheOperator();
-    void batchWithRefusedRequestsStillFinishes();
+    void batchLargerThanTheMailboxesRunsWhole();
 };
 
 void UpgradeTests::singleChecksRunInOrderAndStopAtTheFirstFault() {
@@ -195,40 +196,49 @@ void UpgradeTests::batchWithNothingTickedOnlyTellsTheOperator() {
     QCOMPARE(rig.Text("IDC_STATIC_BATCH_STATUS"), QString());
 }
 
-void UpgradeTests::batchWithRefusedRequestsStillFinishes() {
+void UpgradeTests::batchLargerThanTheMailboxesRunsWhole() {
     DialogRig rig;
     OpenGate gate;
     gate.Install(rig.sdk);
-    // 200 cameras: the five mailboxes hold 32 waiting requests each.
+    // 500 cameras: the five mailboxes hold 32 waiting requests each.
     QStringList addresses;
-    for (int i = 0; i < 200; ++i)
-        addresses << QStringLiteral("10.11.%1.%2").arg(i / 200).arg(i);
+    for (int i = 0; i < 500; ++i)
+        addresses << QStringLiteral("10.11.%1.%2").arg(i / 200).arg(i % 200 + 1);
     rig.AddRows(addresses, true);
     QTest::mouseClick(rig.Find<QPushButton>("IDC_BTN_BATCH_UPGRADE"), Qt::LeftButton);
-
-    DeviceListCtrl* list = rig.dlg->DeviceList();
-    int refused = 0;
-    for (int row = 0; row < list->GetItemCount(); ++row) {
-        if (list->GetItemText(row, COL_PROGRESS) ==
-            QStringLiteral("升级设备失败，任务队列已满，未发送！")) {
-            QCOMPARE(list->GetItemData(row), ROW_FAILED);
-            ++refused;
-        }
-    }
-    // At most one request per worker is out of its mailbox and held at log-in.
-    QVERIFY2(refused >= 200 - 5 * 33 && refused <= 200 - 5 * 32,
-             qPrintable(QString::number(refused)));
-    QCOMPARE(rig.dlg->Failed(), refused);
-    QCOMPARE(rig.dlg->Total(), 200);
+    QCOMPARE(rig.dlg->Total(), 500);
+    QCOMPARE(rig.Text("IDC_STATIC_BATCH_STATUS"), QStringLiteral("共选择500台"));
+    QCOMPARE(rig.dlg->Failed(), 0);
     QVERIFY(ControlsLocked(rig));
 
     gate.Release();
-    QTRY_VERIFY_WITH_TIMEOUT(rig.dlg->CloseEnabled(), 20000);
-    QCOMPARE(rig.dlg->Succeeded() + rig.dlg->Failed(), 200);
+    QTRY_VERIFY_WITH_TIMEOUT(rig.dlg->CloseEnabled(), 40000);
+    QCOMPARE(rig.dlg->Succeeded() + rig.dlg->Failed(), 500);
     QCOMPARE(rig.boxes.boxes.size(), 1);
     QCOMPARE(rig.boxes.boxes[0].text, QStringLiteral("升级完成，成功%1台，失败%2台。")
                                           .arg(rig.dlg->Succeeded())
                                           .arg(rig.dlg->Failed()));
+    DeviceListCtrl* list = rig.dlg->DeviceList();
+    for (int row = 0; row < list->GetItemCount(); ++row)
+        QVERIFY(list->GetItemData(row) == ROW_SUCCEEDED || list->GetItemData(row) == ROW_FAILED);
+
+    // Each worker logged in to rows w, w + 5, w + 10, ... in that order.
+    std::map<std::thread::id, QStringList> served;
+    for (const auto& call : rig.sdk.Calls()) {
+        QStringList& list = served[call.thread];
+        if (call.op == "LprOpen" && (list.isEmpty() || list.back() != call.address.c_str()))
+            list << QString::fromStdString(call.address);
+    }
+    served.erase(std::this_thread::get_id());
+    QCOMPARE(served.size(), size_t{5});
+    for (const auto& [thread, order] : served) {
+        const int w = static_cast<int>(addresses.indexOf(order.value(0)));
+        QVERIFY(w >= 0 && w < 5);
+        QStringList expected;
+        for (int k = w; k < 500; k += 5)
+            expected << addresses[k];
+        QCOMPARE(order, expected);
+    }
 }
 
 QTEST_MAIN(UpgradeTests)

@@ -1,42 +1,20 @@
 #include "cli_session.h"
 
+#include "dialog/engine_stop.h"
 #include "engine/upgrade_sequence.h"
 #include "engine/version_worker.h"
 #include "sdk/lpr_sdk.h"
 
-#include <cstdlib>
-
-namespace {
-
-OsaTask* CreateTask(OsaTaskMain mainFn) {
-    auto* task = static_cast<OsaTask*>(std::calloc(1, sizeof(OsaTask)));
-    if (task != nullptr && OSA_tskCreate(task, mainFn) != 0) {
-        std::free(task);
-        return nullptr;
-    }
-    return task;
-}
-
-void DeleteTask(OsaTask*& task) {
-    if (task != nullptr) {
-        OSA_tskDelete(task);
-        std::free(task);
-        task = nullptr;
-    }
-}
-
-} // namespace
-
-CliSession::CliSession() {
+CliSession::CliSession(uint32_t upgradeWorkers) : m_upgradeTasks(upgradeWorkers, nullptr) {
     InitSdkLock();
     LprSdkActive().LprSetup();
     m_window = RegisterNoteWindow([this](uint32_t message, uintptr_t wParam, intptr_t lParam) {
         Sink(message, wParam, lParam);
     });
     for (OsaTask*& task : m_upgradeTasks) {
-        task = CreateTask(UpdateTaskMain);
+        task = StartEngineTask(UpdateTaskMain);
     }
-    m_versionTask = CreateTask(GetVersionTaskMain);
+    m_versionTask = StartEngineTask(GetVersionTaskMain);
 }
 
 CliSession::~CliSession() {
@@ -71,17 +49,6 @@ void CliSession::Shutdown() {
     }
     m_shutDown = true;
     m_running.store(false);
-    const LprSdk& sdk = LprSdkActive();
-    sdk.LprStopFindDevice();
-    // Workers first: they are idle by now (or finish the camera in hand), so
-    // the SDK is never released under a running upgrade.
-    for (OsaTask*& task : m_upgradeTasks) {
-        DeleteTask(task);
-    }
-    DeleteTask(m_versionTask);
-    OSA_csEnter(&g_sdkLock);
-    sdk.LprCleanup();
-    OSA_csLeave(&g_sdkLock);
-    // Nothing posts any more; what was posted stays queued for NextNote.
-    UnregisterNoteWindow(m_window);
+    // What was posted before stays queued for NextNote.
+    StopEngine(m_upgradeTasks.data(), m_upgradeTasks.size(), m_versionTask, m_window);
 }

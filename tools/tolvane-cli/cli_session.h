@@ -1,5 +1,6 @@
-// The engine as the window sets it up: the SDK, five upgrade workers, the
-// version worker and a note window whose messages the main thread drains.
+// The engine as the window sets it up: the SDK, the upgrade workers (five,
+// as in the window, unless asked for more), the version worker and a note
+// window whose messages the main thread drains.
 #pragma once
 
 #include "engine/requests_notes.h"
@@ -11,6 +12,7 @@
 #include <cstdint>
 #include <deque>
 #include <mutex>
+#include <vector>
 
 // A posted message; the receiver frees it with FreeNoteMessage.
 struct PostedNote {
@@ -21,7 +23,7 @@ struct PostedNote {
 
 class CliSession : public NoteOwner {
 public:
-    CliSession();
+    explicit CliSession(uint32_t upgradeWorkers = UPGRADE_TASK_COUNT);
     ~CliSession(); // Shutdown() if not done yet
     CliSession(const CliSession&) = delete;
     CliSession& operator=(const CliSession&) = delete;
@@ -29,15 +31,16 @@ public:
     NoteWindow GetNoteWindow() const override { return m_window; }
     bool IsRunning() const override { return m_running.load(); }
 
-    OsaTask* const* UpgradeTasks() const { return m_upgradeTasks; }
+    OsaTask* const* UpgradeTasks() const { return m_upgradeTasks.data(); }
+    uint32_t UpgradeTaskCount() const { return static_cast<uint32_t>(m_upgradeTasks.size()); }
     OsaTask* VersionTask() const { return m_versionTask; }
 
     // Takes the next posted message, waiting until `deadline` at most.
     bool NextNote(PostedNote* note, std::chrono::steady_clock::time_point deadline);
 
-    // Stops the search and every worker (each finishes its current camera),
-    // then releases the SDK under g_sdkLock. Notes already posted can still
-    // be taken with NextNote; the destructor frees the rest.
+    // The window's close sequence: stops the search, releases the SDK and
+    // stops every worker (each finishes its current camera). Notes already
+    // posted can still be taken with NextNote; the destructor frees the rest.
     void Shutdown();
 
 private:
@@ -46,7 +49,7 @@ private:
     NoteWindow m_window = 0;
     std::atomic<bool> m_running{true};
     bool m_shutDown = false;
-    OsaTask* m_upgradeTasks[UPGRADE_TASK_COUNT] = {};
+    std::vector<OsaTask*> m_upgradeTasks;
     OsaTask* m_versionTask = nullptr;
     std::mutex m_mutex;
     std::condition_variable m_arrived;

@@ -36,6 +36,7 @@ struct UpgradeOptions {
     std::string passwordFile;
     double timeout = 0;
     std::string csvPath;
+    uint32_t workers = UPGRADE_TASK_COUNT;
 };
 
 struct CommandLine {
@@ -125,7 +126,7 @@ void AddReportCommands(CommandLine& line) {
 
 void AddUpgradeOptions(CommandLine& line) {
     UpgradeOptions& o = line.upgradeOptions;
-    line.upgrade = line.app.add_subcommand("upgrade", "upgrade cameras, spread over five workers");
+    line.upgrade = line.app.add_subcommand("upgrade", "upgrade cameras, spread over the workers");
     line.passwordFlag = AddCameraOptions(line.upgrade, o);
     line.upgrade->add_option("--csv", o.csvPath,
                              "also write the results to FILE as CSV (UTF-8, spreadsheet-ready)");
@@ -133,6 +134,10 @@ void AddUpgradeOptions(CommandLine& line) {
         ->add_option("--timeout", o.timeout,
                      "longest wait for all results, in seconds (default: the worst case)")
         ->check(CLI::Range(0.0, 1.0e7));
+    line.upgrade
+        ->add_option("--workers", o.workers,
+                     "upgrade workers; camera k goes to worker k mod N (default 5, as the window)")
+        ->check(CLI::Range(1u, kMaxUpgradeWorkers));
 }
 
 void SetUpOptions(CommandLine& line) {
@@ -213,7 +218,8 @@ int RunUpgradeCommand(const CommandLine& line, CliOutput& output) {
         }
     }
     return WithCheckedInputs(line, [&](const auto& targets, const std::string& password) {
-        return RunUpgrade(targets, o.user, password, SecondsBound(o.timeout), output, o.csvPath);
+        return RunUpgrade(targets, o.user, password, SecondsBound(o.timeout), output, o.workers,
+                          o.csvPath);
     });
 }
 

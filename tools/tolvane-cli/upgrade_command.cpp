@@ -1,6 +1,7 @@
 #include "upgrade_command.h"
 
 #include "cli_session.h"
+#include "dialog/batch_dispatch.h"
 #include "engine/note_texts.h"
 #include "engine/upgrade_sequence.h"
 #include "netaddr/dotted_ipv4.h"
@@ -62,89 +63,135 @@ uint64_t WorstCameraWaitMs() {
     return kWorstCameraMs;
 }
 
-std::chrono::milliseconds UpgradeTimeBound(size_t cameras) {
-    const size_t perWorker = (cameras + UPGRADE_TASK_COUNT - 1) / UPGRADE_TASK_COUNT;
+std::chrono::milliseconds UpgradeTimeBound(size_t cameras, uint32_t workers) {
+    const size_t share = workers > 0 ? workers : 1;
+    const size_t perWorker = (cameras + share - 1) / share;
     const double perCamera = static_cast<double>(kWorstCameraMs) * OSA_timeScale() +
                              static_cast<double>(kSdkAllowanceMs);
     return std::chrono::milliseconds(
         static_cast<int64_t>(perCamera * static_cast<double>(perWorker)) + 5000);
 }
 
-int RunUpgrade(const std::vector<UpgradeTarget>& targets, const std::string& user,
-               const std::string& password, std::optional<std::chrono::milliseconds> bound,
-               CliOutput& output, const std::string& csvPath) {
-    CliSession session;
-    ResultRowsRecorder recorder;
-    // Results still owed, by address (one address may be asked for twice).
+namespace {
+
+// The batch as it comes back: counts, and the results still owed by address
+// (one address may be asked for twice).
+struct BatchTally {
     std::map<std::string, int> pending;
     int total = 0;
-    int notDispatched = 0;
-    uint32_t worker = 0;
-    for (const UpgradeTarget& target : targets) {
-        recorder.AddTarget(target.address, target.port);
-        const int32_t sent =
-            SendUpgradeRequest(session.UpgradeTasks(), worker, target.address.c_str(), target.port,
-                               user.c_str(), password.c_str(), &session);
-        worker = (worker + 1) % UPGRADE_TASK_COUNT;
-        if (sent == SEND_OK) {
-            ++pending[target.address];
-            ++total;
-        } else {
-            output.NotDispatched(target.address);
-            recorder.NotDispatched(target.address, NotDispatchedText());
-            ++notDispatched;
-        }
-    }
-
-    const auto deadline = std::chrono::steady_clock::now() +
-                          bound.value_or(UpgradeTimeBound(static_cast<size_t>(total)));
     int succeeded = 0;
     int failed = 0;
-    while (succeeded + failed < total) {
+    int notDispatched = 0;
+    ResultRowsRecorder recorder; // the rows of --csv
+
+    int Done() const { return succeeded + failed; }
+};
+
+void CountRefused(const std::string& address, BatchTally& tally, CliOutput& output) {
+    output.NotDispatched(address);
+    tally.recorder.NotDispatched(address, NotDispatchedText());
+    ++tally.notDispatched;
+}
+
+void Dispatch(const std::vector<UpgradeTarget>& targets, const std::string& user,
+              const std::string& password, BatchDispatcher& dispatcher, BatchTally& tally,
+              CliOutput& output) {
+    for (size_t i = 0; i < targets.size(); ++i) {
+        tally.recorder.AddTarget(targets[i].address, targets[i].port);
+        const int32_t sent =
+            dispatcher.Add({targets[i].address, targets[i].port, user, password, i});
+        if (sent == SEND_OK) {
+            ++tally.pending[targets[i].address];
+            ++tally.total;
+        } else {
+            CountRefused(targets[i].address, tally, output);
+        }
+    }
+}
+
+void OnResult(const PostedNote& note, BatchDispatcher& dispatcher, BatchTally& tally,
+              CliOutput& output) {
+    const auto* result = reinterpret_cast<const UpgradeResultNote*>(note.wParam);
+    const std::string address = FieldText(result->address);
+    output.Result(*result, note.lParam);
+    tally.recorder.Result(*result, note.lParam);
+    (result->value != 0 ? tally.succeeded : tally.failed) += 1;
+    if (--tally.pending[address] <= 0) {
+        tally.pending.erase(address);
+    }
+    // The worker has room again: it gets its next cameras, and any of them
+    // that cannot be sent leave the batch.
+    for (const RefusedCamera& refused : dispatcher.OnResult(address)) {
+        const std::string& lost = refused.camera.address;
+        if (--tally.pending[lost] <= 0) {
+            tally.pending.erase(lost);
+        }
+        --tally.total;
+        CountRefused(lost, tally, output);
+    }
+    if (tally.Done() < tally.total) {
+        output.RunningSummary(tally.total, tally.Done(), tally.succeeded, tally.failed);
+    }
+}
+
+void OnProgress(const PostedNote& note, BatchTally& tally, CliOutput& output) {
+    const auto* progress = reinterpret_cast<const UpgradeProgressNote*>(note.wParam);
+    std::string image;
+    if (progress->value == UPGRADE_STEP_SEND_IMAGE && note.lParam != 0) {
+        const char* buffer = reinterpret_cast<const char*>(note.lParam);
+        image.assign(buffer, strnlen(buffer, IMAGE_NAME_BUFFER_SIZE));
+    }
+    output.Progress(FieldText(progress->address), progress->value, image);
+    tally.recorder.Progress(FieldText(progress->address));
+}
+
+} // namespace
+
+int RunUpgrade(const std::vector<UpgradeTarget>& targets, const std::string& user,
+               const std::string& password, std::optional<std::chrono::milliseconds> bound,
+               CliOutput& output, uint32_t workers, const std::string& csvPath) {
+    CliSession session(workers);
+    BatchDispatcher dispatcher(
+        session.UpgradeTaskCount(), [&session](uint32_t worker, const BatchCamera& camera) {
+            return SendUpgradeRequestTo(session.UpgradeTasks()[worker], camera.address.c_str(),
+                                        camera.port, camera.user.c_str(), camera.password.c_str(),
+                                        &session);
+        });
+    BatchTally tally;
+    Dispatch(targets, user, password, dispatcher, tally, output);
+
+    const auto deadline =
+        std::chrono::steady_clock::now() +
+        bound.value_or(UpgradeTimeBound(static_cast<size_t>(tally.total), workers));
+    while (tally.Done() < tally.total) {
         PostedNote note;
         if (!session.NextNote(&note, deadline)) {
             break;
         }
         if (note.message == WM_UPGRADE_PROGRESS) {
-            const auto* progress = reinterpret_cast<const UpgradeProgressNote*>(note.wParam);
-            std::string image;
-            if (progress->value == UPGRADE_STEP_SEND_IMAGE && note.lParam != 0) {
-                const char* buffer = reinterpret_cast<const char*>(note.lParam);
-                image.assign(buffer, strnlen(buffer, IMAGE_NAME_BUFFER_SIZE));
-            }
-            output.Progress(FieldText(progress->address), progress->value, image);
-            recorder.Progress(FieldText(progress->address));
+            OnProgress(note, tally, output);
         } else if (note.message == WM_UPGRADE_RESULT) {
-            const auto* result = reinterpret_cast<const UpgradeResultNote*>(note.wParam);
-            const std::string address = FieldText(result->address);
-            output.Result(*result, note.lParam);
-            recorder.Result(*result, note.lParam);
-            (result->value != 0 ? succeeded : failed) += 1;
-            if (--pending[address] <= 0) {
-                pending.erase(address);
-            }
-            if (succeeded + failed < total) {
-                output.RunningSummary(total, succeeded + failed, succeeded, failed);
-            }
+            OnResult(note, dispatcher, tally, output);
         }
         FreeNoteMessage(note.message, note.wParam, note.lParam);
     }
 
-    if (succeeded + failed < total) {
+    if (tally.Done() < tally.total) {
         // A worker is still busy with a camera past every bound: report what
         // is missing and end without waiting for it.
-        for (const auto& [address, count] : pending) {
+        for (const auto& [address, count] : tally.pending) {
             for (int i = 0; i < count; ++i) {
                 output.NoResult(address);
             }
         }
-        output.FinalSummary(total, succeeded, total - succeeded, notDispatched);
-        WriteCsv(csvPath, recorder);
+        output.FinalSummary(tally.total, tally.succeeded, tally.total - tally.succeeded,
+                            tally.notDispatched);
+        WriteCsv(csvPath, tally.recorder);
         std::fflush(nullptr);
         std::_Exit(3);
     }
-    output.FinalSummary(total, succeeded, failed, notDispatched);
-    WriteCsv(csvPath, recorder);
+    output.FinalSummary(tally.total, tally.succeeded, tally.failed, tally.notDispatched);
+    WriteCsv(csvPath, tally.recorder);
     session.Shutdown();
-    return failed == 0 && notDispatched == 0 ? 0 : 1;
+    return tally.failed == 0 && tally.notDispatched == 0 ? 0 : 1;
 }

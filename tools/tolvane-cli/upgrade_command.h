@@ -1,7 +1,9 @@
-// `tolvane-cli upgrade`: a batch exactly as the window dispatches it.
+// `tolvane-cli upgrade`: a batch exactly as the window dispatches it, on
+// five upgrade workers or on as many as asked for.
 #pragma once
 
 #include "cli_output.h"
+#include "engine/requests_notes.h"
 
 #include <chrono>
 #include <cstdint>
@@ -21,15 +23,18 @@ std::optional<UpgradeTarget> ParseUpgradeTarget(const std::string& text, std::st
 // The fixed waits of the slowest possible run of one camera, in ms of the
 // system's time (before the time scale).
 uint64_t WorstCameraWaitMs();
+constexpr uint32_t kMaxUpgradeWorkers = 32;
 
 // Time the workers may take at most: the fixed waits of the slowest possible
 // run of every camera on the busiest worker, at the current time scale, plus
 // an allowance for the SDK's own (unscaled) timeouts.
-std::chrono::milliseconds UpgradeTimeBound(size_t cameras);
+std::chrono::milliseconds UpgradeTimeBound(size_t cameras, uint32_t workers = UPGRADE_TASK_COUNT);
 
 // Exit status: 0 when every camera was upgraded, 1 when any failed or was not
-// dispatched, 3 when results were still missing at the time bound. With a
+// dispatched, 3 when results were still missing at the time bound. The k-th
+// target goes to worker k mod `workers` (1 to kMaxUpgradeWorkers). With a
 // csvPath the results are also written there as CSV, one row per camera.
 int RunUpgrade(const std::vector<UpgradeTarget>& targets, const std::string& user,
                const std::string& password, std::optional<std::chrono::milliseconds> bound,
-               CliOutput& output, const std::string& csvPath = {});
+               CliOutput& output, uint32_t workers = UPGRADE_TASK_COUNT,
+               const std::string& csvPath = {});
