@@ -5,16 +5,22 @@
 // search), during the batch and after it.
 #include "device_list_ctrl.h"
 #include "engine/version_worker.h"
+#include "plan_dlg.h"
+#include "probe_dialogs.h"
 #include "tolvane_dlg.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QHeaderView>
 #include <QImage>
 #include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPainter>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
 
@@ -79,6 +85,27 @@ void SaveWithBox(QWidget* window, QWidget* box, const char* name) {
         qInfo("saved %s", qPrintable(path));
 }
 
+// Fills the scan dialog as soon as it opens and presses OK.
+void AnswerScan(QTimer& poll, const QString& first, const QString& last) {
+    QObject::connect(&poll, &QTimer::timeout, [=] {
+        auto* dialog = qobject_cast<CScanRangeDlg*>(QApplication::activeModalWidget());
+        if (!dialog)
+            return;
+        dialog->findChild<QLineEdit*>(QStringLiteral("IDC_EDIT_SCAN_FIRST"))->setText(first);
+        dialog->findChild<QLineEdit*>(QStringLiteral("IDC_EDIT_SCAN_LAST"))->setText(last);
+        dialog->findChild<QPushButton*>(QStringLiteral("IDOK"))->click();
+    });
+    poll.start(20);
+}
+
+void TriggerMenuEntry(CTolvaneDlg& dlg, const char* name) {
+    QMenu menu;
+    dlg.AddReportMenuEntries(menu);
+    QAction* action = menu.findChild<QAction*>(QString::fromLatin1(name));
+    QVERIFY(action);
+    action->trigger();
+}
+
 int CountState(DeviceListCtrl* list, uintptr_t state) {
     int count = 0;
     for (int row = 0; row < list->GetItemCount(); ++row)
@@ -120,6 +147,17 @@ void GuiEndToEnd::searchTickAllAndBatchUpgradeTheFleet() {
 
     QElapsedTimer clock;
     clock.start();
+    // Unicast probes over a range find the same fleet, in address order.
+    QTimer scanPoll;
+    AnswerScan(scanPoll, Prefix() + QStringLiteral("1"), Prefix() + QStringLiteral("60"));
+    dlg.OnScanRange();
+    scanPoll.stop();
+    QTRY_COMPARE_WITH_TIMEOUT(list->GetItemCount(), kFleet.size(), 20000);
+    for (int i = 0; i < kFleet.size(); ++i)
+        QCOMPARE(list->GetItemText(i, COL_IP), Prefix() + QString::number(kFleet[i].host));
+    qInfo("range scan after %lld ms", static_cast<long long>(clock.elapsed()));
+
+    clock.restart();
     QTest::mouseClick(dlg.findChild<QPushButton*>(QStringLiteral("IDC_BTN_SEARCH")),
                       Qt::LeftButton);
     QTRY_COMPARE_WITH_TIMEOUT(list->GetItemCount(), kFleet.size(), 20000);
@@ -186,6 +224,27 @@ void GuiEndToEnd::searchTickAllAndBatchUpgradeTheFleet() {
         QCOMPARE(image.pixelColor(background).toRgb(),
                  ok ? QColor(64, 224, 205) : QColor(255, 127, 80));
     }
+
+    // A plan of the ticked rows, and the list exported as CSV.
+    TriggerMenuEntry(dlg, "IDM_PLAN");
+    QTRY_VERIFY_WITH_TIMEOUT(dlg.PlanDialog() != nullptr &&
+                                 dlg.PlanDialog()->PlanText().contains(Prefix() + "12"),
+                             30000);
+    const QString plan = dlg.PlanDialog()->PlanText();
+    QVERIFY2(plan.contains(QStringLiteral("5.1.7.9")), qPrintable(plan));
+    QVERIFY2(plan.contains(QStringLiteral("打开设备失败")), qPrintable(plan));
+    dlg.PlanDialog()->close();
+    QTemporaryDir dir;
+    const QString csvPath = dir.filePath(QStringLiteral("fleet.csv"));
+    CTolvaneDlg::SetExportPathHook([&] { return csvPath; });
+    TriggerMenuEntry(dlg, "IDM_EXPORT");
+    CTolvaneDlg::SetExportPathHook({});
+    QFile csv(csvPath);
+    QVERIFY(csv.open(QIODevice::ReadOnly));
+    const QString exported = QString::fromUtf8(csv.readAll());
+    QCOMPARE(exported.count(QStringLiteral("\r\n")), kFleet.size() + 1);
+    QVERIFY2(exported.contains(Prefix() + "4,8080,5.1.7.1,5.1.7.9,升级设备成功！,"),
+             qPrintable(exported));
 
     clock.restart();
     QVERIFY(dlg.close());
