@@ -102,6 +102,22 @@ std::vector<std::string> Cat(std::initializer_list<std::vector<std::string>> par
     return all;
 }
 
+// "address port version" of each camera search printed whose address starts
+// with `net` (other tests' cameras may answer a broadcast too).
+std::vector<std::string> DeviceRows(const std::string& output, const std::string& net) {
+    std::vector<std::string> rows;
+    std::istringstream lines(output);
+    for (std::string line; std::getline(lines, line);) {
+        const json device = json::parse(line);
+        const std::string address = device["address"];
+        if (address.rfind(net, 0) == 0) {
+            rows.push_back(address + " " + std::to_string(device["port"].get<int>()) + " " +
+                           device["version"].get<std::string>());
+        }
+    }
+    return rows;
+}
+
 class CliEndToEnd : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -302,18 +318,9 @@ TEST_F(CliEndToEnd, SearchListsCamerasWithTheirVersions) {
                                {{"TOLVANE_DISCOVERY_PORT", std::to_string(sim.DiscoveryPort())}});
     ASSERT_FALSE(run.timedOut);
     EXPECT_EQ(run.exitCode, 0);
-    std::vector<std::string> rows;
-    std::istringstream lines(run.output);
-    for (std::string line; std::getline(lines, line);) {
-        const json device = json::parse(line);
-        const std::string address = device["address"];
-        if (address.rfind(net, 0) == 0) { // other tests' cameras may answer too
-            rows.push_back(address + " " + std::to_string(device["port"].get<int>()) + " " +
-                           device["version"].get<std::string>());
-        }
-    }
-    EXPECT_EQ(rows, (std::vector<std::string>{net + "2 80 6.2.1.2", net + "3 80 ",
-                                              net + "10 8080 5.1.7.3"}));
+    EXPECT_EQ(
+        DeviceRows(run.output, net),
+        (std::vector<std::string>{net + "2 80 6.2.1.2", net + "3 80 ", net + "10 8080 5.1.7.3"}));
 }
 
 TEST_F(CliEndToEnd, CredentialsWithControlCharactersNeverLeaveAndHelpShowsNoPassword) {
@@ -366,16 +373,9 @@ TEST_F(CliEndToEnd, SearchProbesAddedAddressesAndARange) {
                                40s, env);
     ASSERT_FALSE(run.timedOut);
     EXPECT_EQ(run.exitCode, 0);
-    std::vector<std::string> rows;
-    std::istringstream lines(run.output);
-    for (std::string line; std::getline(lines, line);) {
-        const json device = json::parse(line);
-        rows.push_back(device["address"].get<std::string>() + " " +
-                       std::to_string(device["port"].get<int>()) + " " +
-                       device["version"].get<std::string>());
-    }
-    EXPECT_EQ(rows, (std::vector<std::string>{net + "0.5 8080 6.2.1.2", net + "0.33 80 5.1.7.3",
-                                              net + "1.7 80 5.3.7.1", net + "2.9 8000 "}));
+    EXPECT_EQ(DeviceRows(run.output, net),
+              (std::vector<std::string>{net + "0.5 8080 6.2.1.2", net + "0.33 80 5.1.7.3",
+                                        net + "1.7 80 5.3.7.1", net + "2.9 8000 "}));
 }
 
 TEST_F(CliEndToEnd, PlanThenUpgradeWithCsvThenHistory) {
