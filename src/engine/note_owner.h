@@ -1,0 +1,17 @@
+// What the workers know of the dialog (or command line) that sent them a
+// request: where to post notes, and whether it still runs.
+#pragma once
+
+#include "engine/note_window.h"
+
+// What the workers know of the dialog that sent them a request.
+class NoteOwner {
+public:
+    // The window to post to; read afresh at every post.
+    virtual NoteWindow GetNoteWindow() const = 0;
+    // The dialog's run flag (m_bRunning); safe to read from any thread.
+    virtual bool IsRunning() const = 0;
+
+protected:
+    ~NoteOwner() = default;
+};
