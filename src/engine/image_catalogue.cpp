@@ -69,7 +69,15 @@ std::string ImageFileName(const std::string& path) {
     return cut == std::string::npos ? path : path.substr(cut + 1);
 }
 
-void GetUpdateImages(int32_t versionNumber, std::vector<std::string>& images) {
+namespace {
+
+// The first image of each of the seven folders; every folder is looked at on
+// every call.
+struct Catalogue {
+    Image from50x, dm517, dm536To7, dm537, dm556, dm566, hs621;
+};
+
+Catalogue ReadCatalogue(const std::string& program) {
     static const char* const kFrom50x[] = {"UpdateFiles", "DM3730", "from_50x", nullptr};
     static const char* const k517[] = {"UpdateFiles", "DM3730", "517", nullptr};
     static const char* const k536To7[] = {"UpdateFiles", "DM3730", "536_To_7", nullptr};
@@ -77,59 +85,56 @@ void GetUpdateImages(int32_t versionNumber, std::vector<std::string>& images) {
     static const char* const k556[] = {"UpdateFiles", "DM8127", "556", nullptr};
     static const char* const k566[] = {"UpdateFiles", "DM8127", "566", nullptr};
     static const char* const k621[] = {"UpdateFiles", "HS3516", "621", nullptr};
+    return {FirstImageOf(program, kFrom50x), FirstImageOf(program, k517),
+            FirstImageOf(program, k536To7),  FirstImageOf(program, k537),
+            FirstImageOf(program, k556),     FirstImageOf(program, k566),
+            FirstImageOf(program, k621)};
+}
 
-    const std::string program = GetProgramFolder();
-    // All seven folders are looked at on every call.
-    const Image from50x = FirstImageOf(program, kFrom50x);
-    const Image dm517 = FirstImageOf(program, k517);
-    const Image dm536To7 = FirstImageOf(program, k536To7);
-    const Image dm537 = FirstImageOf(program, k537);
-    const Image dm556 = FirstImageOf(program, k556);
-    const Image dm566 = FirstImageOf(program, k566);
-    const Image hs621 = FirstImageOf(program, k621);
+// An image whose name must carry `mark` to be taken (an empty mark: any name).
+void TakeIfNamed(const Image& image, const char* mark, std::vector<std::string>& images) {
+    if (!image.path.empty() && Contains(image.name, mark)) {
+        images.push_back(image.path);
+    }
+}
 
+void TakeBoth(const Image& first, const Image& second, std::vector<std::string>& images) {
+    if (!first.path.empty() && !second.path.empty()) {
+        images.push_back(first.path);
+        images.push_back(second.path);
+    }
+}
+
+} // namespace
+
+void GetUpdateImages(int32_t versionNumber, std::vector<std::string>& images) {
+    const Catalogue c = ReadCatalogue(GetProgramFolder());
     switch (versionNumber) {
     case 506:
-        if (!from50x.path.empty() && !dm517.path.empty()) {
-            images.push_back(from50x.path);
-            images.push_back(dm517.path);
-        }
+        TakeBoth(c.from50x, c.dm517, images);
         break;
     case 516:
         // Taken even when the folder is empty: the transfer of the empty path
         // then fails and the camera is reported as not upgraded.
-        images.push_back(dm517.path);
+        images.push_back(c.dm517.path);
         break;
     case 517:
-        if (!dm517.path.empty()) {
-            images.push_back(dm517.path);
-        }
+        TakeIfNamed(c.dm517, "", images);
         break;
     case 536:
-        if (!dm536To7.path.empty() && !dm537.path.empty()) {
-            images.push_back(dm536To7.path);
-            images.push_back(dm537.path);
-        }
+        TakeBoth(c.dm536To7, c.dm537, images);
         break;
     case 537:
-        if (!dm537.path.empty()) {
-            images.push_back(dm537.path);
-        }
+        TakeIfNamed(c.dm537, "", images);
         break;
     case 556:
-        if (!dm556.path.empty() && Contains(dm556.name, "556")) {
-            images.push_back(dm556.path);
-        }
+        TakeIfNamed(c.dm556, "556", images);
         break;
     case 566:
-        if (!dm566.path.empty() && Contains(dm566.name, "566")) {
-            images.push_back(dm566.path);
-        }
+        TakeIfNamed(c.dm566, "566", images);
         break;
     case 621:
-        if (!hs621.path.empty() && Contains(hs621.name, "6.2.1")) {
-            images.push_back(hs621.path);
-        }
+        TakeIfNamed(c.hs621, "6.2.1", images);
         break;
     default:
         break;
