@@ -16,7 +16,9 @@ function(tolvane_add_gtest name label)
   cmake_parse_arguments(T "" "" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main GTest::gmock Threads::Threads)
-  gtest_discover_tests(${name} PROPERTIES LABELS ${label} DISCOVERY_TIMEOUT 60)
+  # Tests read the programs' texts in the default language, whatever the machine's locale.
+  gtest_discover_tests(${name} PROPERTIES LABELS ${label} ENVIRONMENT TOLVANE_LANG=zh
+    DISCOVERY_TIMEOUT 60)
 endfunction()
 
 find_package(Threads REQUIRED)
