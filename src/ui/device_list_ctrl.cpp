@@ -77,6 +77,8 @@ DeviceListCtrl::DeviceListCtrl(QWidget* parent) : QTableWidget(parent) {
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // Tab leaves the list instead of walking its cells: rows are whole.
+    setTabKeyNavigation(false);
     setShowGrid(true);
     setSortingEnabled(false);
     setWordWrap(false);
