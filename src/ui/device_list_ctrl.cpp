@@ -1,8 +1,11 @@
 #include "device_list_ctrl.h"
 
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QStyledItemDelegate>
+#include <QToolTip>
 
 namespace {
 
@@ -25,12 +28,57 @@ private:
     DeviceListCtrl* m_list;
 };
 
+// Headings that Tab reaches: Space or Enter acts as a click on the tick
+// column's heading, the one heading that does anything, which shows a focus
+// frame meanwhile.
+class KeyboardHeader : public QHeaderView {
+public:
+    explicit KeyboardHeader(QWidget* parent) : QHeaderView(Qt::Horizontal, parent) {
+        setFocusPolicy(Qt::TabFocus);
+    }
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override {
+        switch (event->key()) {
+        case Qt::Key_Space:
+        case Qt::Key_Select:
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            Q_EMIT sectionClicked(0);
+            return;
+        default:
+            QHeaderView::keyPressEvent(event);
+        }
+    }
+    void focusInEvent(QFocusEvent* event) override {
+        QHeaderView::focusInEvent(event);
+        viewport()->update();
+    }
+    void focusOutEvent(QFocusEvent* event) override {
+        QHeaderView::focusOutEvent(event);
+        viewport()->update();
+    }
+    void paintEvent(QPaintEvent* event) override {
+        QHeaderView::paintEvent(event);
+        if (!hasFocus())
+            return;
+        // Drawn here: the styles' focus frames are too faint on a heading.
+        QPainter painter(viewport());
+        painter.setPen(QPen(palette().color(QPalette::Highlight), 2));
+        painter.drawRect(
+            QRect(sectionViewportPosition(0), 0, sectionSize(0), height()).adjusted(2, 2, -2, -2));
+    }
+};
+
 } // namespace
 
 DeviceListCtrl::DeviceListCtrl(QWidget* parent) : QTableWidget(parent) {
+    setHorizontalHeader(new KeyboardHeader(this));
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // Tab leaves the list instead of walking its cells: rows are whole.
+    setTabKeyNavigation(false);
     setShowGrid(true);
     setSortingEnabled(false);
     setWordWrap(false);
@@ -148,4 +196,67 @@ void DeviceListCtrl::mouseReleaseEvent(QMouseEvent* event) {
     Q_EMIT ListClicked(index.isValid() ? index.row() : -1,
                        index.isValid() ? index.column()
                                        : columnAt(event->position().toPoint().x()));
+}
+
+void DeviceListCtrl::keyPressEvent(QKeyEvent* event) {
+    const int row = currentRow();
+    if (event->matches(QKeySequence::SelectAll)) {
+        Q_EMIT ColumnClicked(0);
+        return;
+    }
+    switch (event->key()) {
+    case Qt::Key_Space:
+    case Qt::Key_Select:
+        // Whatever cell of the row is current, not only the check box's.
+        if (row >= 0 && event->modifiers() == Qt::NoModifier) {
+            SetCheck(row, !GetCheck(row));
+            return;
+        }
+        break;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        if (row >= 0)
+            Q_EMIT RowEntered(row);
+        return;
+    default:
+        break;
+    }
+    QTableWidget::keyPressEvent(event);
+}
+
+void DeviceListCtrl::FitColumnTo(int column, const QString& sample) {
+    QStyleOptionViewItem option;
+    initViewItemOption(&option);
+    // The style keeps this margin either side of a cell's text, and the grid
+    // line takes the cell's last pixel.
+    const int margin = style()->pixelMetric(QStyle::PM_FocusFrameHMargin, &option, this) + 1;
+    const int needed =
+        option.fontMetrics.horizontalAdvance(sample) + 2 * margin + (showGrid() ? 1 : 0);
+    if (columnWidth(column) < needed)
+        setColumnWidth(column, needed);
+}
+
+QString DeviceListCtrl::RowSummary(int row) const {
+    QStringList lines;
+    for (int column = 0; column < columnCount(); ++column) {
+        const QString text = GetItemText(row, column);
+        const QTableWidgetItem* heading = horizontalHeaderItem(column);
+        if (!text.isEmpty())
+            lines << (heading ? heading->text() + QStringLiteral(": ") : QString()) + text;
+    }
+    return lines.join(QLatin1Char('\n'));
+}
+
+// Cells may be cut short: a row's tooltip shows all of it.
+bool DeviceListCtrl::viewportEvent(QEvent* event) {
+    if (event->type() != QEvent::ToolTip)
+        return QTableWidget::viewportEvent(event);
+    const auto* help = static_cast<QHelpEvent*>(event);
+    const QModelIndex index = indexAt(help->pos());
+    const QString text = index.isValid() ? RowSummary(index.row()) : QString();
+    if (text.isEmpty())
+        QToolTip::hideText();
+    else
+        QToolTip::showText(help->globalPos(), text, viewport(), visualRect(index));
+    return true;
 }

@@ -35,6 +35,11 @@ public:
     void SelectRow(int row);
     int GetSelectedRow() const;
 
+    // Widens a column, if need be, to show `sample` in full in the list's font.
+    void FitColumnTo(int column, const QString& sample);
+    // "heading: text" of each filled cell, one a line: the row's tooltip.
+    QString RowSummary(int row) const;
+
     // Background of a row in the given state; nothing for states without a colour.
     using RowColour = std::optional<QColor>;
     using RowColourFn = RowColour (*)(uintptr_t itemData);
@@ -47,9 +52,15 @@ Q_SIGNALS:
     void ColumnClicked(int column);
     // A click in the list; row -1 when no row was hit.
     void ListClicked(int row, int column);
+    // Enter or Return on the current row.
+    void RowEntered(int row);
 
 protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
+    // Space ticks or unticks the current row, Ctrl+A acts as a click on the
+    // tick column's heading, Enter reports the current row.
+    void keyPressEvent(QKeyEvent* event) override;
+    bool viewportEvent(QEvent* event) override;
 
 private:
     QTableWidgetItem* CellItem(int row, int column);

@@ -11,6 +11,7 @@
 #include "note_event.h"
 #include "osa/osa_tsk.h"
 #include "sdk/lpr_sdk.h"
+#include "status_line.h"
 #include "ui_texts.h"
 
 #include <QContextMenuEvent>
@@ -75,6 +76,8 @@ void CTolvaneDlg::OnInitDialog() {
     m_listDevices->InsertColumn(COL_PROGRESS, QString::fromUtf8(ui_text::kColumnProgress),
                                 Qt::AlignLeft, 540);
 
+    // A five-digit port in full, whatever the font.
+    m_listDevices->FitColumnTo(COL_PORT, QStringLiteral("65535"));
     m_ipAddress->SetAddress(0);
     CreateTasks();
 
@@ -192,7 +195,7 @@ void CTolvaneDlg::contextMenuEvent(QContextMenuEvent* event) {
     QMenu menu(this);
     QAction* about = menu.addAction(QString::fromUtf8(ui_text::kAboutMenuItem));
     about->setObjectName(QStringLiteral("IDM_ABOUTBOX"));
-    if (m_listDevices->rect().contains(m_listDevices->mapFromGlobal(event->globalPos())))
+    if (IsContextOnList(*event))
         AddProbeMenuEntries(menu);
     AddReportMenuEntries(menu);
     if (menu.exec(event->globalPos()) == about)

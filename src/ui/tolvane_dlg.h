@@ -21,11 +21,13 @@ class CProbeReceiver;
 class CPlanDlg;
 class DeviceListCtrl;
 class IpAddressCtrl;
+class QContextMenuEvent;
 class QLabel;
 class QMenu;
 class QLineEdit;
 class QMenu;
 class QPushButton;
+class StatusLine;
 struct OsaTask;
 
 // Control ids of the dialog template (also the controls' object names).
@@ -160,6 +162,9 @@ private:
     void BuildBatchControls(DialogBaseUnits units);
     void BuildLabelsAndGroups(DialogBaseUnits units);
     void ConnectControls();
+    void DescribeControls();
+    void SetUpKeyboard();
+    bool IsContextOnList(const QContextMenuEvent& event) const;
     void OnInitDialog();
     void CreateTasks();
     void StopWorkersAndSdk();
@@ -198,8 +203,8 @@ private:
     QLineEdit* m_editPort = nullptr;
     QLineEdit* m_editUser = nullptr;
     QLineEdit* m_editPassword = nullptr;
-    QLabel* m_staticSingleStatus = nullptr;
-    QLabel* m_staticBatchStatus = nullptr;
+    StatusLine* m_staticSingleStatus = nullptr;
+    StatusLine* m_staticBatchStatus = nullptr;
     QPushButton* m_btnUpgrade = nullptr;
     QPushButton* m_btnSearch = nullptr;
     QPushButton* m_btnBatch = nullptr;

@@ -2,6 +2,7 @@
 #include "device_list_ctrl.h"
 #include "dialog_units.h"
 #include "ip_address_ctrl.h"
+#include "status_line.h"
 #include "tolvane_dlg.h"
 #include "ui_texts.h"
 
@@ -50,11 +51,13 @@ void CTolvaneDlg::BuildControls() {
     setFont(font);
     const DialogBaseUnits units = BaseUnitsOf(font);
     SetUpFrame(units);
-    // Template order, which is also the tab order.
+    // Template order (SetUpKeyboard sets the tab order explicitly).
     BuildSingleControls(units);
     BuildBatchControls(units);
     BuildLabelsAndGroups(units);
     ConnectControls();
+    DescribeControls();
+    SetUpKeyboard();
 }
 
 void CTolvaneDlg::SetUpFrame(DialogBaseUnits units) {
@@ -92,7 +95,7 @@ void CTolvaneDlg::BuildSingleControls(DialogBaseUnits units) {
 void CTolvaneDlg::BuildBatchControls(DialogBaseUnits units) {
     m_listDevices = new DeviceListCtrl(this);
     Place(m_listDevices, {11, 85, 484, 184}, units, "IDC_LIST_DEVICES",
-          QString::fromUtf8(ui_text::kGroupBatch));
+          QString::fromUtf8(ui_text::kAccDeviceList));
 
     m_btnSearch = MakeButton(this, ui_text::kButtonSearch);
     Place(m_btnSearch, {500, 85, 43, 13}, units, "IDC_BTN_SEARCH",
@@ -115,10 +118,12 @@ void CTolvaneDlg::BuildLabelsAndGroups(DialogBaseUnits units) {
     MakeLabel(this, ui_text::kLabelUser, {231, 22, 30, 8}, units);
     MakeLabel(this, ui_text::kLabelPassword, {314, 23, 25, 8}, units);
 
-    m_staticSingleStatus = new QLabel(this);
-    Place(m_staticSingleStatus, {14, 43, 372, 8}, units, "IDC_STATIC_SINGLE_STATUS", {});
-    m_staticBatchStatus = new QLabel(this);
-    Place(m_staticBatchStatus, {13, 274, 481, 8}, units, "IDC_STATIC_BATCH_STATUS", {});
+    m_staticSingleStatus = new StatusLine(this);
+    Place(m_staticSingleStatus, {14, 43, 372, 8}, units, "IDC_STATIC_SINGLE_STATUS",
+          QString::fromUtf8(ui_text::kAccSingleStatus));
+    m_staticBatchStatus = new StatusLine(this);
+    Place(m_staticBatchStatus, {13, 274, 481, 8}, units, "IDC_STATIC_BATCH_STATUS",
+          QString::fromUtf8(ui_text::kAccBatchStatus));
     for (QLabel* status : {m_staticSingleStatus, m_staticBatchStatus}) {
         QRect rect = status->geometry();
         rect.setHeight(std::max(rect.height(), status->fontMetrics().height()));

@@ -73,6 +73,26 @@ inline constexpr char kExportFilter[] = "CSV 文件 (*.csv);;JSON 文件 (*.json
 inline constexpr char kExportDone[] = "已导出%1台设备的结果。";
 inline constexpr char kExportFailed[] = "导出失败，无法写入文件！";
 
+// Accessible names and descriptions, for screen readers and UI automation.
+inline constexpr char kAccAddressField[] = "设备IP第%1段";
+inline constexpr char kAccDeviceList[] = "设备列表";
+inline constexpr char kAccListHeader[] = "设备列表列标题";
+inline constexpr char kAccSingleStatus[] = "单台操作状态";
+inline constexpr char kAccBatchStatus[] = "批量操作状态";
+inline constexpr char kDescAddress[] = "单台升级的设备IP地址，四段数字，按点号跳到下一段";
+inline constexpr char kDescPort[] = "单台升级的设备端口号，1到65535";
+inline constexpr char kDescUser[] = "登录单台设备的用户名，最多16个字符";
+inline constexpr char kDescPassword[] = "登录单台设备的密码";
+inline constexpr char kDescUpgrade[] = "按上面填写的地址和帐号升级一台设备";
+inline constexpr char kDescDeviceList[] =
+    "搜索到的设备。空格键勾选当前行，Ctrl+A全选或全不选，回车键把当前行的IP填入设备IP，"
+    "菜单键或Shift+F10打开菜单";
+inline constexpr char kDescListHeader[] = "焦点在列标题上时，空格键或回车键同点击“全选”";
+inline constexpr char kDescSearch[] = "清空列表，搜索局域网内的设备并读取版本";
+inline constexpr char kDescBatch[] = "升级列表中勾选的设备";
+inline constexpr char kDescSingleStatus[] = "单台升级的进度";
+inline constexpr char kDescBatchStatus[] = "批量升级的进度和成功、失败台数";
+
 // Progress steps, results and batch summaries are the engine's (engine/note_texts.h).
 
 } // namespace ui_text

@@ -1,17 +1,21 @@
 // The real window on a real X server against camsim: search, tick all from
 // the heading, batch upgrade, then the rows, their colours and the summary.
 // Message boxes are real too, read and answered through their buttons.
-// With TOLVANE_SCREENSHOT_DIR set, it saves the window idle (after the
+// Then the same with the keyboard alone, and every control's accessible
+// name and description. With TOLVANE_SCREENSHOT_DIR set, it saves the window idle (after the
 // search), during the batch and after it.
 #include "device_list_ctrl.h"
 #include "engine/version_worker.h"
+#include "ip_address_ctrl.h"
 #include "plan_dlg.h"
 #include "probe_dialogs.h"
 #include "tolvane_dlg.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QGroupBox>
 #include <QHeaderView>
 #include <QImage>
 #include <QLabel>
@@ -20,6 +24,7 @@
 #include <QMessageBox>
 #include <QPainter>
 #include <QPushButton>
+#include <QStyleOptionViewItem>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
@@ -113,12 +118,28 @@ int CountState(DeviceListCtrl* list, uintptr_t state) {
     return count;
 }
 
+// A key as the keyboard delivers it: to the window's focused control.
+void Key(QWidget& window, Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+    QTest::keyClick(window.focusWidget() ? window.focusWidget() : &window, key, modifiers);
+}
+
+QString FocusName(QWidget& window) {
+    return window.focusWidget() ? window.focusWidget()->objectName() : QString();
+}
+
+void TabTo(QWidget& window, const QString& name) {
+    for (int i = 0; i < 20 && FocusName(window) != name; ++i)
+        Key(window, Qt::Key_Tab);
+    QCOMPARE(FocusName(window), name);
+}
+
 } // namespace
 
 class GuiEndToEnd : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void searchTickAllAndBatchUpgradeTheFleet();
+    void keyboardAloneWalksTheWindow();
 };
 
 void GuiEndToEnd::searchTickAllAndBatchUpgradeTheFleet() {
@@ -250,6 +271,117 @@ void GuiEndToEnd::searchTickAllAndBatchUpgradeTheFleet() {
     QVERIFY(dlg.close());
     QVERIFY(!dlg.isVisible());
     qInfo("closed in %lld ms", static_cast<long long>(clock.elapsed()));
+}
+
+void GuiEndToEnd::keyboardAloneWalksTheWindow() {
+    CTolvaneDlg dlg;
+    dlg.show();
+    dlg.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&dlg));
+    DeviceListCtrl* list = dlg.DeviceList();
+
+    // Whatever takes the focus, and every control with an id, is named and
+    // described; the list is not named after its group.
+    for (QWidget* widget : dlg.findChildren<QWidget*>()) {
+        if (!widget->isVisibleTo(&dlg) ||
+            (!(widget->focusPolicy() & Qt::TabFocus) && !widget->objectName().startsWith("IDC_")))
+            continue;
+        QVERIFY2(!widget->accessibleName().isEmpty(), qPrintable(widget->objectName()));
+        QVERIFY2(!widget->accessibleDescription().isEmpty(), qPrintable(widget->objectName()));
+    }
+    for (QGroupBox* group : dlg.findChildren<QGroupBox*>())
+        QVERIFY(group->title() != list->accessibleName());
+
+    // Tab follows the layout and comes round again.
+    const QStringList order =
+        QStringLiteral(
+            "field1 field2 field3 field4 IDC_EDIT_PORT IDC_EDIT_USER IDC_EDIT_PASSWORD "
+            "IDC_BTN_UPGRADE "
+            "IDC_LIST_DEVICES_HEADER IDC_LIST_DEVICES IDC_BTN_SEARCH IDC_BTN_BATCH_UPGRADE")
+            .split(' ');
+    for (qsizetype i = 0; i <= order.size(); ++i, Key(dlg, Qt::Key_Tab))
+        QCOMPARE(FocusName(dlg), order[i % order.size()]);
+
+    TabTo(dlg, "IDC_BTN_SEARCH");
+    Key(dlg, Qt::Key_Space);
+    QTRY_COMPARE_WITH_TIMEOUT(list->GetItemCount(), kFleet.size(), 20000);
+
+    // The heading and Ctrl+A tick or untick all rows in turn; Space one row.
+    const auto ticked = [list] {
+        int count = 0;
+        for (int row = 0; row < list->GetItemCount(); ++row)
+            count += list->GetCheck(row) ? 1 : 0;
+        return count;
+    };
+    g_bSelectAll = 1;
+    TabTo(dlg, "IDC_LIST_DEVICES_HEADER");
+    Key(dlg, Qt::Key_Space);
+    QCOMPARE(ticked(), kFleet.size());
+    TabTo(dlg, "IDC_LIST_DEVICES");
+    Key(dlg, Qt::Key_A, Qt::ControlModifier);
+    QCOMPARE(ticked(), 0);
+    Key(dlg, Qt::Key_A, Qt::ControlModifier);
+    Key(dlg, Qt::Key_Home, Qt::ControlModifier);
+    Key(dlg, Qt::Key_Down);
+    Key(dlg, Qt::Key_Right); // Space ticks from any cell of the row
+    Key(dlg, Qt::Key_Space);
+    QVERIFY(!list->GetCheck(1) && ticked() == kFleet.size() - 1);
+    Key(dlg, Qt::Key_Space);
+    QCOMPARE(ticked(), kFleet.size());
+    // Enter copies the row's address, as a click on it does.
+    Key(dlg, Qt::Key_Return);
+    QCOMPARE(dlg.AddressBox()->GetWindowText(), list->GetItemText(1, COL_IP));
+
+    // Shift+F10 opens the list's menu; Escape closes it.
+    QStringList entries;
+    QTimer::singleShot(200, [&] {
+        if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
+            for (QAction* action : menu->actions())
+                entries << action->objectName();
+            QTest::keyClick(menu, Qt::Key_Escape);
+        }
+    });
+    Key(dlg, Qt::Key_F10, Qt::ShiftModifier);
+    QVERIFY2(entries.contains("IDM_ADD_DEVICE") && entries.contains("IDM_EXPORT"),
+             qPrintable(entries.join(',')));
+    QCOMPARE(FocusName(dlg), QStringLiteral("IDC_LIST_DEVICES"));
+
+    // The summary box is answered with Enter.
+    QStringList boxTexts;
+    QTimer boxWatch;
+    QObject::connect(&boxWatch, &QTimer::timeout, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (box && box->isVisible()) {
+            boxTexts << box->text();
+            QTest::keyClick(box, Qt::Key_Return);
+        }
+    });
+    boxWatch.start(50);
+    TabTo(dlg, "IDC_BTN_BATCH_UPGRADE");
+    Key(dlg, Qt::Key_Space);
+    // The status line keeps its name; its text is read through its text interface.
+    QAccessibleInterface* line = QAccessible::queryAccessibleInterface(
+        dlg.findChild<QLabel*>(QStringLiteral("IDC_STATIC_BATCH_STATUS")));
+    QVERIFY(line && line->textInterface());
+    QCOMPARE(line->text(QAccessible::Name), QStringLiteral("批量操作状态"));
+    QCOMPARE(line->textInterface()->text(0, line->textInterface()->characterCount()),
+             QStringLiteral("共选择12台"));
+
+    QTRY_VERIFY_WITH_TIMEOUT(dlg.CloseEnabled(), 170000);
+    QTRY_COMPARE_WITH_TIMEOUT(boxTexts.size(), 1, 5000);
+    QCOMPARE(boxTexts[0], QStringLiteral("升级完成，成功10台，失败2台。"));
+    for (int i = 0; i < kFleet.size(); ++i) {
+        QCOMPARE(list->GetItemText(i, COL_PROGRESS), kFleet[i].result);
+        QVERIFY(list->RowSummary(i).contains(kFleet[i].result));
+    }
+    // A five-digit port shows in full, as the list's own delegate measures it.
+    list->SetItemText(0, COL_PORT, QStringLiteral("65535"));
+    const QModelIndex port = list->model()->index(0, COL_PORT);
+    QStyleOptionViewItem option;
+    option.initFrom(list);
+    option.font = list->font();
+    QVERIFY(list->itemDelegate()->sizeHint(option, port).width() <= list->visualRect(port).width());
+    QVERIFY(dlg.close());
 }
 
 QTEST_MAIN(GuiEndToEnd)
