@@ -10,4 +10,7 @@ public:
 
     // Runs the main dialog until it is closed; false, since nothing else follows.
     bool InitInstance();
+
+private:
+    void InstallLanguage();
 };
