@@ -13,7 +13,7 @@ CTolvaneApp::CTolvaneApp(int& argc, char** argv) : QApplication(argc, argv) {
     InstallLanguage();
 }
 
-// TOLVANE_LANG, else the locale; Chinese when neither says English. A bad
+// Chinese when neither TOLVANE_LANG nor the locale says English. A bad
 // TOLVANE_LANG is told once and then left to the locale.
 void CTolvaneApp::InstallLanguage() {
     const i18n::LanguageChoice choice = i18n::ChooseLanguage(nullptr);

@@ -11,6 +11,7 @@ public:
     // Runs the main dialog until it is closed; false, since nothing else follows.
     bool InitInstance();
 
-private:
-    void InstallLanguage();
+    // The language of TOLVANE_LANG, else of the locale, for the running
+    // application's texts; a bad TOLVANE_LANG is told on stderr.
+    static void InstallLanguage();
 };
