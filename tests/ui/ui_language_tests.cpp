@@ -30,62 +30,47 @@ QString ButtonText(const DialogRig& rig, const char* name) {
     return button ? button->text() : QString();
 }
 
-// Text wider than the room the control gives it, one line per fault.
-QStringList Clipped(const QWidget& window) {
+// Every text wider than the room its control gives it, and every label that
+// grew into a control; empty when the layout holds.
+QString Clipped(const QWidget& window) {
     QStringList faults;
     const auto check = [&](const QWidget* widget, const QString& text, int room) {
         const int needed = widget->fontMetrics().horizontalAdvance(text);
         if (needed > room)
             faults << QStringLiteral("'%1' needs %2 px, has %3").arg(text).arg(needed).arg(room);
     };
-    const QList<QWidget*> siblings = window.findChildren<QWidget*>();
     for (const QPushButton* button : window.findChildren<QPushButton*>()) {
         QStyleOptionButton option;
         option.initFrom(button);
-        option.text = button->text();
-        const QRect contents =
-            button->style()->subElementRect(QStyle::SE_PushButtonContents, &option, button);
-        check(button, button->text(), contents.width());
+        check(button, button->text(),
+              button->style()
+                  ->subElementRect(QStyle::SE_PushButtonContents, &option, button)
+                  .width());
     }
     for (const QGroupBox* group : window.findChildren<QGroupBox*>())
         check(group, group->title(), group->contentsRect().width());
+    for (const DeviceListCtrl* list : window.findChildren<DeviceListCtrl*>()) {
+        const QHeaderView* header = list->horizontalHeader();
+        const int margin = 2 * list->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, header);
+        for (int column = 0; column < list->columnCount(); ++column)
+            check(header, list->horizontalHeaderItem(column)->text(),
+                  header->sectionSize(column) - margin);
+    }
     for (const QLabel* label : window.findChildren<QLabel*>()) {
-        if (label->text().isEmpty() || label->text() == QStringLiteral("."))
-            continue;
         check(label, label->text(), label->contentsRect().width());
         // A label grows to fit its text: it must not grow into a control.
-        for (const QWidget* other : siblings) {
-            if (other != label && other->parentWidget() == label->parentWidget() &&
-                !qobject_cast<const QGroupBox*>(other) && !qobject_cast<const QLabel*>(other) &&
+        for (const QWidget* other : window.findChildren<QWidget*>()) {
+            if (other->parentWidget() == label->parentWidget() &&
+                !qobject_cast<const QLabel*>(other) && !qobject_cast<const QGroupBox*>(other) &&
                 other->geometry().intersects(label->geometry()))
                 faults
                     << QStringLiteral("'%1' runs into %2").arg(label->text(), other->objectName());
         }
     }
-    return faults;
-}
-
-QStringList ClippedHeadings(const DeviceListCtrl& list) {
-    QStringList faults;
-    const QHeaderView* header = list.horizontalHeader();
-    // The sort arrow's room is not needed: headings show no sort indicator.
-    const int margin = 2 * list.style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, header);
-    for (int column = 0; column < list.columnCount(); ++column) {
-        const QString text = list.horizontalHeaderItem(column)->text();
-        const int needed = header->fontMetrics().horizontalAdvance(text) + margin;
-        if (needed > header->sectionSize(column))
-            faults << QStringLiteral("heading '%1' needs %2 px").arg(text).arg(needed);
-    }
-    return faults;
+    return faults.join(QStringLiteral("; "));
 }
 
 } // namespace
-
-#define NO_FAULTS(list)                                                                            \
-    do {                                                                                           \
-        const QStringList faults = (list);                                                         \
-        QVERIFY2(faults.isEmpty(), qPrintable(faults.join(QStringLiteral("; "))));                 \
-    } while (false)
 
 class LanguageTests : public QObject {
     Q_OBJECT
@@ -104,13 +89,12 @@ void LanguageTests::chineseKeepsTheSourceTextsAndFits() {
     QCOMPARE(ButtonText(rig, "IDC_BTN_BATCH_UPGRADE").toUtf8(), QByteArray("批量升级"));
     QCOMPARE(rig.dlg->DeviceList()->horizontalHeaderItem(COL_VERSION)->text().toUtf8(),
              QByteArray("设备版本"));
-    NO_FAULTS(Clipped(*rig.dlg));
-    NO_FAULTS(ClippedHeadings(*rig.dlg->DeviceList()));
+    QCOMPARE(Clipped(*rig.dlg), QString());
 
     CAboutDlg about(rig.dlg.get());
     about.show();
     QCOMPARE(about.windowTitle().toUtf8(), QByteArray("关于 Tolvane"));
-    NO_FAULTS(Clipped(about));
+    QCOMPARE(Clipped(about), QString());
 }
 
 void LanguageTests::englishTranslatesWindowAndEngineAndFits() {
@@ -121,8 +105,7 @@ void LanguageTests::englishTranslatesWindowAndEngineAndFits() {
     QVERIFY(rig.dlg->windowTitle().startsWith(QStringLiteral("Automatic")));
     QCOMPARE(rig.dlg->DeviceList()->horizontalHeaderItem(COL_PROGRESS)->text(),
              QStringLiteral("Progress"));
-    NO_FAULTS(Clipped(*rig.dlg));
-    NO_FAULTS(ClippedHeadings(*rig.dlg->DeviceList()));
+    QCOMPARE(Clipped(*rig.dlg), QString());
 
     // A composed engine text is composed from the translated pattern, while
     // what the engine keeps for itself stays Chinese.
@@ -137,7 +120,7 @@ void LanguageTests::englishTranslatesWindowAndEngineAndFits() {
     CAboutDlg about(rig.dlg.get());
     about.show();
     QCOMPARE(about.windowTitle(), QStringLiteral("About Tolvane"));
-    NO_FAULTS(Clipped(about));
+    QCOMPARE(Clipped(about), QString());
 }
 
 QTEST_MAIN(LanguageTests)
