@@ -7,6 +7,7 @@ set(TOLVANE_ENGINE_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/reboot_wait.cpp
   ${CMAKE_CURRENT_LIST_DIR}/upgrade_sequence.cpp
   ${CMAKE_CURRENT_LIST_DIR}/version_worker.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/engine_text.cpp
   ${CMAKE_CURRENT_LIST_DIR}/note_texts.cpp
   ${CMAKE_CURRENT_LIST_DIR}/upgrade_rules.cpp
   ${CMAKE_CURRENT_LIST_DIR}/upgrade_plan.cpp

@@ -121,37 +121,47 @@ const char* PlanStepName(PlanStepKind kind) {
     return "";
 }
 
-std::string PlanStepText(const PlanStep& step) {
-    switch (step.kind) {
+namespace {
+
+const char* PlanStepSource(PlanStepKind kind) {
+    switch (kind) {
     case PlanStepKind::Prepare:
-        return "清理日志和数据库";
+        return QT_TRANSLATE_NOOP("engine", "清理日志和数据库");
     case PlanStepKind::Restart:
-        return "重启设备并等待";
+        return QT_TRANSLATE_NOOP("engine", "重启设备并等待");
     case PlanStepKind::StopService:
-        return "启动喂狗，停止av_server";
+        return QT_TRANSLATE_NOOP("engine", "启动喂狗，停止av_server");
     case PlanStepKind::SendImage:
-        return "升级'" + step.image + "'";
+        return QT_TRANSLATE_NOOP("engine", "升级'%1'");
     case PlanStepKind::RereadVersion:
-        return "重新获取版本号";
+        return QT_TRANSLATE_NOOP("engine", "重新获取版本号");
     case PlanStepKind::StopServiceIf516:
-        return "若版本为5.1.6，启动喂狗并停止av_server";
+        return QT_TRANSLATE_NOOP("engine", "若版本为5.1.6，启动喂狗并停止av_server");
     case PlanStepKind::VerifyVersion:
-        return "获取升级后版本";
+        return QT_TRANSLATE_NOOP("engine", "获取升级后版本");
     }
-    return "";
+    return nullptr;
 }
 
-std::string PlanText(const UpgradePlan& plan) {
+} // namespace
+
+std::string PlanStepText(const PlanStep& step, TextTranslator translate) {
+    const char* source = PlanStepSource(step.kind);
+    return source ? FillPattern(EngineText(source, translate), {step.image}) : std::string();
+}
+
+std::string PlanText(const UpgradePlan& plan, TextTranslator translate) {
     std::string text = plan.address + ":" + std::to_string(plan.port);
     if (!plan.version.empty()) {
-        text += "  版本 " + plan.version;
+        const std::string pattern = EngineText(QT_TRANSLATE_NOOP("engine", "版本 %1"), translate);
+        text += "  " + FillPattern(pattern, {plan.version});
     }
     text += "\n";
     if (plan.code != UPGRADE_OK) {
-        return text + "  " + ResultText(0, plan.code) + "\n";
+        return text + "  " + ResultText(0, plan.code, translate) + "\n";
     }
     for (size_t i = 0; i < plan.steps.size(); ++i) {
-        text += "  " + std::to_string(i + 1) + ". " + PlanStepText(plan.steps[i]) + "\n";
+        text += "  " + std::to_string(i + 1) + ". " + PlanStepText(plan.steps[i], translate) + "\n";
     }
     return text;
 }

@@ -2,6 +2,8 @@
 // in and reading the version only. Nothing else is sent to a camera.
 #pragma once
 
+#include "engine/engine_text.h"
+
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -53,8 +55,8 @@ std::vector<UpgradePlan> PlanUpgrades(const std::vector<PlanTarget>& targets,
 
 // Machine name of a step ("prepare", "send_image", ...).
 const char* PlanStepName(PlanStepKind kind);
-// Operator text of a step (UTF-8).
-std::string PlanStepText(const PlanStep& step);
+// Operator text of a step (UTF-8); translated as the note texts are.
+std::string PlanStepText(const PlanStep& step, TextTranslator translate = nullptr);
 // The whole plan of one camera as operator text: a heading line, then one
 // numbered line per step, or the reason it would fail.
-std::string PlanText(const UpgradePlan& plan);
+std::string PlanText(const UpgradePlan& plan, TextTranslator translate = nullptr);

@@ -1,6 +1,7 @@
 #include "about_dlg.h"
 
 #include "dialog_units.h"
+#include "i18n/translations.h"
 #include "ui_texts.h"
 
 #include <QIcon>
@@ -11,7 +12,7 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
     const QFont font = DialogFont(9);
     setFont(font);
     const DialogBaseUnits units = BaseUnitsOf(font);
-    setWindowTitle(QString::fromUtf8(ui_text::kAboutCaption));
+    setWindowTitle(i18n::Tr("ui", ui_text::kAboutCaption));
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowCloseButtonHint);
     setFixedSize(MapDialogX(170, units), MapDialogY(62, units));
@@ -22,12 +23,12 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
     icon->setGeometry(QRect(iconAt, QSize(32, 32)));
     icon->setObjectName(QStringLiteral("IDR_MAINFRAME"));
 
-    auto* version = new QLabel(QString::fromUtf8(ui_text::kAboutVersion), this);
+    auto* version = new QLabel(i18n::Tr("ui", ui_text::kAboutVersion), this);
     QRect versionRect = MapDialogRect({42, 14, 114, 8}, units);
     versionRect.setHeight(std::max(versionRect.height(), version->fontMetrics().height()));
     version->setGeometry(versionRect);
 
-    auto* ok = new QPushButton(QString::fromUtf8(ui_text::kOk), this);
+    auto* ok = new QPushButton(i18n::Tr("ui", ui_text::kOk), this);
     ok->setObjectName(QStringLiteral("IDOK"));
     ok->setAccessibleName(ok->text());
     ok->setGeometry(MapDialogRect({113, 41, 50, 14}, units));

@@ -1,5 +1,6 @@
 #include "message_box.h"
 
+#include "i18n/translations.h"
 #include "ui_texts.h"
 
 #include <QMessageBox>
@@ -31,10 +32,10 @@ int ShowMessageBox(QWidget* owner, const QString& text, const QString& caption,
     box.setWindowTitle(caption);
     box.setText(text);
     box.setTextFormat(Qt::PlainText);
-    QPushButton* ok = box.addButton(QString::fromUtf8(ui_text::kOk), QMessageBox::AcceptRole);
+    QPushButton* ok = box.addButton(i18n::Tr("ui", ui_text::kOk), QMessageBox::AcceptRole);
     QPushButton* cancel = nullptr;
     if (buttons == MessageButtons::OkCancel)
-        cancel = box.addButton(QStringLiteral("取消"), QMessageBox::RejectRole);
+        cancel = box.addButton(i18n::Tr("ui", ui_text::kCancel), QMessageBox::RejectRole);
     box.setDefaultButton(ok);
     box.setEscapeButton(cancel ? static_cast<QAbstractButton*>(cancel) : ok);
     box.exec();

@@ -1,5 +1,6 @@
 #include "plan_dlg.h"
 
+#include "i18n/translations.h"
 #include "ui_texts.h"
 
 #include <QPlainTextEdit>
@@ -8,12 +9,12 @@
 
 CPlanDlg::CPlanDlg(const QString& text, QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("IDD_PLAN"));
-    setWindowTitle(QString::fromUtf8(ui_text::kPlanCaption));
+    setWindowTitle(i18n::Tr("ui", ui_text::kPlanCaption));
     m_text = new QPlainTextEdit(text, this);
     m_text->setObjectName(QStringLiteral("IDC_EDIT_PLAN"));
     m_text->setReadOnly(true);
     m_text->setLineWrapMode(QPlainTextEdit::NoWrap);
-    auto* ok = new QPushButton(QString::fromUtf8(ui_text::kOk), this);
+    auto* ok = new QPushButton(i18n::Tr("ui", ui_text::kOk), this);
     ok->setObjectName(QStringLiteral("IDOK"));
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
     auto* layout = new QVBoxLayout(this);

@@ -1,5 +1,6 @@
 #include "probe_dialogs.h"
 
+#include "i18n/translations.h"
 #include "message_box.h"
 #include "netaddr/address_range.h"
 #include "netaddr/dotted_ipv4.h"
@@ -16,19 +17,19 @@ namespace {
 QLineEdit* AddField(QDialog* dialog, QFormLayout* form, const char* label, const char* name) {
     auto* edit = new QLineEdit(dialog);
     edit->setObjectName(QString::fromLatin1(name));
-    edit->setAccessibleName(QString::fromUtf8(label));
-    form->addRow(QString::fromUtf8(label), edit);
+    edit->setAccessibleName(i18n::Tr("ui", label));
+    form->addRow(i18n::Tr("ui", label), edit);
     return edit;
 }
 
 void AddButtons(QDialog* dialog, QFormLayout* form) {
     auto* buttons = new QDialogButtonBox(dialog);
     QPushButton* ok =
-        buttons->addButton(QString::fromUtf8(ui_text::kOk), QDialogButtonBox::AcceptRole);
+        buttons->addButton(i18n::Tr("ui", ui_text::kOk), QDialogButtonBox::AcceptRole);
     ok->setObjectName(QStringLiteral("IDOK"));
     ok->setDefault(true);
     QPushButton* cancel =
-        buttons->addButton(QString::fromUtf8(ui_text::kCancel), QDialogButtonBox::RejectRole);
+        buttons->addButton(i18n::Tr("ui", ui_text::kCancel), QDialogButtonBox::RejectRole);
     cancel->setObjectName(QStringLiteral("IDCANCEL"));
     QObject::connect(buttons, &QDialogButtonBox::accepted, dialog, &QDialog::accept);
     QObject::connect(buttons, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
@@ -44,13 +45,13 @@ std::optional<netaddr::Ipv4Address> CameraAddress(const QString& text) {
 }
 
 void Notice(QWidget* owner, const QString& text) {
-    ShowMessageBox(owner, text, QString::fromUtf8(ui_text::kCaptionNotice));
+    ShowMessageBox(owner, text, i18n::Tr("ui", ui_text::kCaptionNotice));
 }
 
 } // namespace
 
 CAddDeviceDlg::CAddDeviceDlg(QWidget* parent) : QDialog(parent) {
-    setWindowTitle(QString::fromUtf8(ui_text::kAddDeviceCaption));
+    setWindowTitle(i18n::Tr("ui", ui_text::kAddDeviceCaption));
     auto* form = new QFormLayout(this);
     m_editAddress = AddField(this, form, ui_text::kLabelAddress, "IDC_EDIT_ADD_ADDRESS");
     m_editPort = AddField(this, form, ui_text::kLabelPort, "IDC_EDIT_ADD_PORT");
@@ -61,7 +62,7 @@ CAddDeviceDlg::CAddDeviceDlg(QWidget* parent) : QDialog(parent) {
 void CAddDeviceDlg::accept() {
     std::optional<netaddr::Ipv4Address> address = CameraAddress(m_editAddress->text().trimmed());
     if (!address) {
-        Notice(this, QString::fromUtf8(ui_text::kBadAddress));
+        Notice(this, i18n::Tr("ui", ui_text::kBadAddress));
         m_editAddress->setFocus();
         return;
     }
@@ -69,7 +70,7 @@ void CAddDeviceDlg::accept() {
     std::optional<netaddr::Ipv4Address> withPort = netaddr::ParseIpv4WithPort(
         (netaddr::FormatIpv4(address->value) + ':' + m_editPort->text().trimmed().toStdString()));
     if (!withPort) {
-        Notice(this, QString::fromUtf8(ui_text::kBadPort));
+        Notice(this, i18n::Tr("ui", ui_text::kBadPort));
         m_editPort->setFocus();
         return;
     }
@@ -79,7 +80,7 @@ void CAddDeviceDlg::accept() {
 }
 
 CScanRangeDlg::CScanRangeDlg(QWidget* parent) : QDialog(parent) {
-    setWindowTitle(QString::fromUtf8(ui_text::kScanRangeCaption));
+    setWindowTitle(i18n::Tr("ui", ui_text::kScanRangeCaption));
     auto* form = new QFormLayout(this);
     m_editFirst = AddField(this, form, ui_text::kLabelFirstAddress, "IDC_EDIT_SCAN_FIRST");
     m_editLast = AddField(this, form, ui_text::kLabelLastAddress, "IDC_EDIT_SCAN_LAST");
@@ -89,23 +90,23 @@ CScanRangeDlg::CScanRangeDlg(QWidget* parent) : QDialog(parent) {
 void CScanRangeDlg::accept() {
     std::optional<netaddr::Ipv4Address> first = CameraAddress(m_editFirst->text().trimmed());
     if (!first) {
-        Notice(this, QString::fromUtf8(ui_text::kBadFirstAddress));
+        Notice(this, i18n::Tr("ui", ui_text::kBadFirstAddress));
         m_editFirst->setFocus();
         return;
     }
     std::optional<netaddr::Ipv4Address> last = CameraAddress(m_editLast->text().trimmed());
     if (!last) {
-        Notice(this, QString::fromUtf8(ui_text::kBadLastAddress));
+        Notice(this, i18n::Tr("ui", ui_text::kBadLastAddress));
         m_editLast->setFocus();
         return;
     }
     if (last->value < first->value) {
-        Notice(this, QString::fromUtf8(ui_text::kRangeReversed));
+        Notice(this, i18n::Tr("ui", ui_text::kRangeReversed));
         return;
     }
     std::optional<std::vector<uint32_t>> span = netaddr::AddressSpan(first->value, last->value);
     if (!span) {
-        Notice(this, QString::fromUtf8(ui_text::kRangeTooLarge).arg(netaddr::kMaxRangeAddresses));
+        Notice(this, i18n::Tr("ui", ui_text::kRangeTooLarge).arg(netaddr::kMaxRangeAddresses));
         return;
     }
     m_addresses = std::move(*span);

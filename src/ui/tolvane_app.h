@@ -10,4 +10,8 @@ public:
 
     // Runs the main dialog until it is closed; false, since nothing else follows.
     bool InitInstance();
+
+    // The language of TOLVANE_LANG, else of the locale, for the running
+    // application's texts; a bad TOLVANE_LANG is told on stderr.
+    static void InstallLanguage();
 };

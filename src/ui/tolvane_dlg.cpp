@@ -7,6 +7,7 @@
 #include "engine/note_window.h"
 #include "engine/upgrade_sequence.h"
 #include "engine/version_worker.h"
+#include "i18n/translations.h"
 #include "ip_address_ctrl.h"
 #include "note_event.h"
 #include "osa/osa_tsk.h"
@@ -65,15 +66,14 @@ void CTolvaneDlg::OnInitDialog() {
     });
 
     m_listDevices->SetRowColourFn(&CTolvaneDlg::RowColour);
-    m_listDevices->InsertColumn(COL_CHECK, QString::fromUtf8(ui_text::kColumnCheck),
-                                Qt::AlignHCenter, 50);
-    m_listDevices->InsertColumn(COL_IP, QString::fromUtf8(ui_text::kColumnAddress), Qt::AlignLeft,
-                                140);
-    m_listDevices->InsertColumn(COL_PORT, QString::fromUtf8(ui_text::kColumnPort), Qt::AlignLeft,
+    m_listDevices->InsertColumn(COL_CHECK, i18n::Tr("ui", ui_text::kColumnCheck), Qt::AlignHCenter,
                                 50);
-    m_listDevices->InsertColumn(COL_VERSION, QString::fromUtf8(ui_text::kColumnVersion),
-                                Qt::AlignLeft, 160);
-    m_listDevices->InsertColumn(COL_PROGRESS, QString::fromUtf8(ui_text::kColumnProgress),
+    m_listDevices->InsertColumn(COL_IP, i18n::Tr("ui", ui_text::kColumnAddress), Qt::AlignLeft,
+                                140);
+    m_listDevices->InsertColumn(COL_PORT, i18n::Tr("ui", ui_text::kColumnPort), Qt::AlignLeft, 50);
+    m_listDevices->InsertColumn(COL_VERSION, i18n::Tr("ui", ui_text::kColumnVersion), Qt::AlignLeft,
+                                160);
+    m_listDevices->InsertColumn(COL_PROGRESS, i18n::Tr("ui", ui_text::kColumnProgress),
                                 Qt::AlignLeft, 540);
 
     // A five-digit port in full, whatever the font.
@@ -193,7 +193,7 @@ void CTolvaneDlg::OnSysCommand(uint32_t id) {
 // in the dialog's context menu.
 void CTolvaneDlg::contextMenuEvent(QContextMenuEvent* event) {
     QMenu menu(this);
-    QAction* about = menu.addAction(QString::fromUtf8(ui_text::kAboutMenuItem));
+    QAction* about = menu.addAction(i18n::Tr("ui", ui_text::kAboutMenuItem));
     about->setObjectName(QStringLiteral("IDM_ABOUTBOX"));
     if (IsContextOnList(*event))
         AddProbeMenuEntries(menu);

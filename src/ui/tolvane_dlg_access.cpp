@@ -1,6 +1,7 @@
 // Keyboard ways to everything the mouse does, and the names and descriptions
 // that screen readers and UI automation give the controls.
 #include "device_list_ctrl.h"
+#include "i18n/translations.h"
 #include "ip_address_ctrl.h"
 #include "status_line.h"
 #include "tolvane_dlg.h"
@@ -16,7 +17,7 @@
 namespace {
 
 QString Text(const char* utf8) {
-    return QString::fromUtf8(utf8);
+    return i18n::Tr("ui", utf8);
 }
 
 } // namespace

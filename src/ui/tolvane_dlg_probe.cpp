@@ -2,6 +2,7 @@
 // range scanned, both by unicast probes, their answers listed like found
 // cameras but never twice.
 #include "device_list_ctrl.h"
+#include "i18n/translations.h"
 #include "message_box.h"
 #include "netaddr/dotted_ipv4.h"
 #include "probe_dialogs.h"
@@ -25,10 +26,10 @@ void CTolvaneDlg::AddProbeMenuEntries(QMenu& menu) {
     // Not while an upgrade runs: its rows stay as they are.
     const bool enabled = m_btnSearch->isEnabled();
     menu.addSeparator();
-    QAction* add = menu.addAction(QString::fromUtf8(ui_text::kMenuAddDevice));
+    QAction* add = menu.addAction(i18n::Tr("ui", ui_text::kMenuAddDevice));
     add->setObjectName(QStringLiteral("IDM_ADD_DEVICE"));
     add->setEnabled(enabled);
-    QAction* scan = menu.addAction(QString::fromUtf8(ui_text::kMenuScanRange));
+    QAction* scan = menu.addAction(i18n::Tr("ui", ui_text::kMenuScanRange));
     scan->setObjectName(QStringLiteral("IDM_SCAN_RANGE"));
     scan->setEnabled(enabled);
     // Queued: the dialogs open once the menu has closed.
@@ -70,8 +71,8 @@ void CTolvaneDlg::OnScanRange() {
     const std::vector<uint32_t>& addresses = dialog.Addresses();
     if (LprSdkActive().LprProbeAddresses(addresses.data(), static_cast<uint32_t>(addresses.size()),
                                          FindDeviceCallback, ProbeOwner()) != 0) {
-        ShowMessageBox(this, QString::fromUtf8(ui_text::kProbeNotStarted),
-                       QString::fromUtf8(ui_text::kCaptionNotice));
+        ShowMessageBox(this, i18n::Tr("ui", ui_text::kProbeNotStarted),
+                       i18n::Tr("ui", ui_text::kCaptionNotice));
     }
 }
 

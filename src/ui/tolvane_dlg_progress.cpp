@@ -1,6 +1,7 @@
 // Progress texts, results, versions, the batch summaries and the unlocking.
 #include "device_list_ctrl.h"
 #include "engine/note_texts.h"
+#include "i18n/translations.h"
 #include "message_box.h"
 #include "tolvane_dlg.h"
 #include "ui_texts.h"
@@ -11,8 +12,8 @@ namespace {
 
 constexpr int kMaxTextBytes = 127;
 
-QString Text(const char* utf8) {
-    return QString::fromUtf8(utf8);
+QString Text(const char* source) {
+    return i18n::Tr("ui", source);
 }
 
 // The window's texts hold at most 127 bytes: a longer image name is cut.
@@ -24,7 +25,7 @@ QString StepText(int32_t step, const char* imageName) {
                                 static_cast<qsizetype>(strnlen(imageName, IMAGE_NAME_BUFFER_SIZE)))
                   .toStdString()
             : std::string();
-    return QString::fromStdString(ProgressText(step, name, kMaxTextBytes));
+    return QString::fromStdString(ProgressText(step, name, kMaxTextBytes, i18n::TrUtf8));
 }
 
 QString FieldQText(const char (&field)[TEXT_FIELD_SIZE]) {
@@ -59,7 +60,7 @@ intptr_t CTolvaneDlg::OnUpgradeResult(uintptr_t wParam, intptr_t lParam) {
     if (!note)
         return -1;
     const bool succeeded = note->value != 0;
-    const QString text = QString::fromStdString(ResultText(note->value, lParam));
+    const QString text = QString::fromStdString(ResultText(note->value, lParam, i18n::TrUtf8));
     if (succeeded)
         ++m_nSucceeded;
     else
@@ -85,8 +86,8 @@ intptr_t CTolvaneDlg::OnUpgradeResult(uintptr_t wParam, intptr_t lParam) {
     UpdateRow(address, text, succeeded ? ROW_SUCCEEDED : ROW_FAILED);
     SendNextOfWorker(address);
     if (!FinishBatchIfDone()) {
-        m_strBatchStatus = QString::fromStdString(
-            RunningSummaryText(m_nTotal, m_nSucceeded + m_nFailed, m_nSucceeded, m_nFailed));
+        m_strBatchStatus = QString::fromStdString(RunningSummaryText(
+            m_nTotal, m_nSucceeded + m_nFailed, m_nSucceeded, m_nFailed, i18n::TrUtf8));
         UpdateData(false);
     }
     return 0;
@@ -99,7 +100,8 @@ bool CTolvaneDlg::FinishBatchIfDone() {
     EnableControls(true);
     m_strBatchStatus.clear();
     UpdateData(false);
-    ShowMessageBox(this, QString::fromStdString(FinalSummaryText(m_nSucceeded, m_nFailed)),
+    ShowMessageBox(this,
+                   QString::fromStdString(FinalSummaryText(m_nSucceeded, m_nFailed, i18n::TrUtf8)),
                    ApplicationName());
     return true;
 }

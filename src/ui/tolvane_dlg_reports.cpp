@@ -4,6 +4,7 @@
 #include "engine/report_rows.h"
 #include "engine/upgrade_plan.h"
 #include "engine/version_worker.h"
+#include "i18n/translations.h"
 #include "input_checks.h"
 #include "message_box.h"
 #include "plan_dlg.h"
@@ -27,8 +28,8 @@ constexpr int kRoleEnd = Qt::UserRole + 23;
 
 std::function<QString()> g_exportPathHook;
 
-QString Text(const char* utf8) {
-    return QString::fromUtf8(utf8);
+QString Text(const char* source) {
+    return i18n::Tr("ui", source);
 }
 
 QString Now() {
@@ -152,7 +153,7 @@ void CTolvaneDlg::OnPlanMenu() {
         OSA_csLeave(&g_sdkLock);
         QString text;
         for (const UpgradePlan& plan : plans)
-            text += QString::fromStdString(PlanText(plan)) + QLatin1Char('\n');
+            text += QString::fromStdString(PlanText(plan, i18n::TrUtf8)) + QLatin1Char('\n');
         QMetaObject::invokeMethod(
             this, [this, text] { OnPlanReady(text); }, Qt::QueuedConnection);
     });

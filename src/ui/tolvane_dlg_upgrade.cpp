@@ -1,5 +1,6 @@
 // The single and batch upgrade commands and the lock they put on the controls.
 #include "device_list_ctrl.h"
+#include "i18n/translations.h"
 #include "input_checks.h"
 #include "ip_address_ctrl.h"
 #include "message_box.h"
@@ -12,8 +13,8 @@
 
 namespace {
 
-QString Text(const char* utf8) {
-    return QString::fromUtf8(utf8);
+QString Text(const char* source) {
+    return i18n::Tr("ui", source);
 }
 
 } // namespace

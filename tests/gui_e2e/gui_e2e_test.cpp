@@ -2,14 +2,18 @@
 // the heading, batch upgrade, then the rows, their colours and the summary.
 // Message boxes are real too, read and answered through their buttons.
 // Then the same with the keyboard alone, and every control's accessible
-// name and description. With TOLVANE_SCREENSHOT_DIR set, it saves the window idle (after the
-// search), during the batch and after it.
+// name and description. With TOLVANE_SCREENSHOT_DIR set, it saves the window
+// idle (after the search), during the batch and after it, in the language that
+// TOLVANE_LANG or the locale chooses (English pictures are named *-en.png).
 #include "device_list_ctrl.h"
 #include "engine/version_worker.h"
+#include "i18n/translations.h"
 #include "ip_address_ctrl.h"
 #include "plan_dlg.h"
 #include "probe_dialogs.h"
+#include "tolvane_app.h"
 #include "tolvane_dlg.h"
+#include "ui_texts.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -38,35 +42,52 @@ struct Expected {
     QString after; // the version cell once the batch is done
 };
 
-const QString kOk = QStringLiteral("升级设备成功！");
+// An engine text as the window shows it (the translation is installed first).
+QString Shown(const char* text) {
+    return i18n::Tr("engine", text);
+}
+
+QString Ok() {
+    return Shown("升级设备成功！");
+}
 
 // The fleet of res/demo-fleet.json, by last address byte.
-const QList<Expected> kFleet{
-    {2, "5.0.6.3", kOk, "5.1.7.9"},
-    {3, "5.1.6.2", kOk, "5.1.7.9"},
-    {4, "5.1.7.1", kOk, "5.1.7.9"},
-    {5, "5.3.6.2", kOk, "5.3.7.9"},
-    {6, "5.3.7.1", kOk, "5.3.7.9"},
-    {7, "5.5.6.2", kOk, "5.5.6.9"},
-    {8, "5.6.6.3", kOk, "5.6.6.9"},
-    {9, "6.2.1.2", kOk, "6.2.1.9"},
-    {10, "5.1.7.2", kOk, "5.1.7.9"},
-    {11, "5.6.6.1", kOk, "5.6.6.9"},
-    // Refuses every log-in: neither a version nor an upgrade.
-    {12, "", "打开设备失败，请检查设备连接是否正常！", ""},
-    // Its flash fails.
-    {13, "5.5.6.1", "升级设备失败，请直连设备再升级！", "5.5.6.1"},
-};
+QList<Expected> Fleet() {
+    return {
+        {2, "5.0.6.3", Ok(), "5.1.7.9"},
+        {3, "5.1.6.2", Ok(), "5.1.7.9"},
+        {4, "5.1.7.1", Ok(), "5.1.7.9"},
+        {5, "5.3.6.2", Ok(), "5.3.7.9"},
+        {6, "5.3.7.1", Ok(), "5.3.7.9"},
+        {7, "5.5.6.2", Ok(), "5.5.6.9"},
+        {8, "5.6.6.3", Ok(), "5.6.6.9"},
+        {9, "6.2.1.2", Ok(), "6.2.1.9"},
+        {10, "5.1.7.2", Ok(), "5.1.7.9"},
+        {11, "5.6.6.1", Ok(), "5.6.6.9"},
+        // Refuses every log-in: neither a version nor an upgrade.
+        {12, "", Shown("打开设备失败，请检查设备连接是否正常！"), ""},
+        // Its flash fails.
+        {13, "5.5.6.1", Shown("升级设备失败，请直连设备再升级！"), "5.5.6.1"},
+    };
+}
 
 QString Prefix() {
     return qEnvironmentVariable("E2E_PREFIX", QStringLiteral("127.77.0."));
+}
+
+// The picture's path, named for the language the window speaks.
+QString ShotPath(const QString& dir, const char* name) {
+    QString file = QString::fromLatin1(name);
+    if (i18n::Tr("ui", ui_text::kButtonSearch) != QString::fromUtf8(ui_text::kButtonSearch))
+        file.replace(QStringLiteral(".png"), QStringLiteral("-en.png"));
+    return dir + QLatin1Char('/') + file;
 }
 
 void Save(QWidget* window, const char* name) {
     const QString dir = qEnvironmentVariable("TOLVANE_SCREENSHOT_DIR");
     if (dir.isEmpty())
         return;
-    const QString path = dir + QLatin1Char('/') + QString::fromLatin1(name);
+    const QString path = ShotPath(dir, name);
     QVERIFY2(window->grab().save(path), qPrintable(path));
     qInfo("saved %s", qPrintable(path));
 }
@@ -85,7 +106,7 @@ void SaveWithBox(QWidget* window, QWidget* box, const char* name) {
     painter.setPen(Qt::darkGray);
     painter.drawRect(QRect(at, boxImage.size()).adjusted(-1, -1, 0, 0));
     painter.end();
-    const QString path = dir + QLatin1Char('/') + QString::fromLatin1(name);
+    const QString path = ShotPath(dir, name);
     if (image.save(path))
         qInfo("saved %s", qPrintable(path));
 }
@@ -138,11 +159,14 @@ void TabTo(QWidget& window, const QString& name) {
 class GuiEndToEnd : public QObject {
     Q_OBJECT
 private Q_SLOTS:
+    void initTestCase() { CTolvaneApp::InstallLanguage(); }
     void searchTickAllAndBatchUpgradeTheFleet();
     void keyboardAloneWalksTheWindow();
 };
 
 void GuiEndToEnd::searchTickAllAndBatchUpgradeTheFleet() {
+    const QList<Expected> kFleet = Fleet();
+    const QString kOk = Ok();
     InitSdkLock();
     CTolvaneDlg dlg;
     dlg.show();
@@ -160,7 +184,9 @@ void GuiEndToEnd::searchTickAllAndBatchUpgradeTheFleet() {
                 continue;
             boxTexts << box->text();
             boxCaptions << box->windowTitle();
-            SaveWithBox(&dlg, box, "screenshot-done.png");
+            // The first box is the batch summary; the export's notice comes later.
+            if (boxTexts.size() == 1)
+                SaveWithBox(&dlg, box, "screenshot-done.png");
             QTest::mouseClick(box->buttons().value(0), Qt::LeftButton);
         }
     });
@@ -212,7 +238,7 @@ void GuiEndToEnd::searchTickAllAndBatchUpgradeTheFleet() {
     QTest::mouseClick(dlg.findChild<QPushButton*>(QStringLiteral("IDC_BTN_BATCH_UPGRADE")),
                       Qt::LeftButton);
     auto* batchStatus = dlg.findChild<QLabel*>(QStringLiteral("IDC_STATIC_BATCH_STATUS"));
-    QCOMPARE(batchStatus->text(), QStringLiteral("共选择12台"));
+    QCOMPARE(batchStatus->text(), i18n::Tr("ui", ui_text::kBatchSelected).arg(12));
     QVERIFY(!dlg.CloseEnabled());
     QVERIFY(!dlg.close());
 
@@ -225,7 +251,7 @@ void GuiEndToEnd::searchTickAllAndBatchUpgradeTheFleet() {
     QTRY_VERIFY_WITH_TIMEOUT(dlg.CloseEnabled(), 170000);
     qInfo("batch done after %lld ms", static_cast<long long>(clock.elapsed()));
     QTRY_COMPARE_WITH_TIMEOUT(boxTexts.size(), 1, 5000);
-    QCOMPARE(boxTexts[0], QStringLiteral("升级完成，成功10台，失败2台。"));
+    QCOMPARE(boxTexts[0], Shown("升级完成，成功%1台，失败%2台。").arg(10).arg(2));
     QCOMPARE(boxCaptions[0], CTolvaneDlg::ApplicationName());
     QCOMPARE(batchStatus->text(), QString());
 
@@ -253,7 +279,7 @@ void GuiEndToEnd::searchTickAllAndBatchUpgradeTheFleet() {
                              30000);
     const QString plan = dlg.PlanDialog()->PlanText();
     QVERIFY2(plan.contains(QStringLiteral("5.1.7.9")), qPrintable(plan));
-    QVERIFY2(plan.contains(QStringLiteral("打开设备失败")), qPrintable(plan));
+    QVERIFY2(plan.contains(kFleet[10].result), qPrintable(plan));
     dlg.PlanDialog()->close();
     QTemporaryDir dir;
     const QString csvPath = dir.filePath(QStringLiteral("fleet.csv"));
@@ -264,7 +290,7 @@ void GuiEndToEnd::searchTickAllAndBatchUpgradeTheFleet() {
     QVERIFY(csv.open(QIODevice::ReadOnly));
     const QString exported = QString::fromUtf8(csv.readAll());
     QCOMPARE(exported.count(QStringLiteral("\r\n")), kFleet.size() + 1);
-    QVERIFY2(exported.contains(Prefix() + "4,8080,5.1.7.1,5.1.7.9,升级设备成功！,"),
+    QVERIFY2(exported.contains(Prefix() + "4,8080,5.1.7.1,5.1.7.9," + kOk + ","),
              qPrintable(exported));
 
     clock.restart();
