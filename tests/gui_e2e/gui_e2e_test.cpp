@@ -300,6 +300,7 @@ void GuiEndToEnd::searchTickAllAndBatchUpgradeTheFleet() {
 }
 
 void GuiEndToEnd::keyboardAloneWalksTheWindow() {
+    const QList<Expected> kFleet = Fleet();
     CTolvaneDlg dlg;
     dlg.show();
     dlg.activateWindow();
