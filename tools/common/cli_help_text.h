@@ -1,5 +1,6 @@
-// CLI11's own words in help output (labels, groups, the help flag), in the
-// language of the run. Called before any option or subcommand is added, and
+// CLI11's own words in help and error output (labels, groups, the help flag,
+// the hint after an error), in the language of the run; CLI11's error texts
+// themselves stay in English. Called before any option or subcommand is added, and
 // once more when all are, for the subcommands' group.
 #pragma once
 
@@ -19,11 +20,18 @@ inline void TranslateCliWords(CLI::App& app) {
     formatter->label("REQUIRED", translate("cli", "REQUIRED"));
     app.option_defaults()->group(translate("cli", "Options"));
     app.set_help_flag("-h,--help", translate("cli", "Print this help message and exit"));
+    app.failure_message([](const CLI::App*, const CLI::Error& e) {
+        return std::string(e.what()) + "\n" +
+               Fill(translate("cli", "Run with %1 for more information."), {"--help"}) + "\n";
+    });
 }
 
 inline void TranslateSubcommandGroups(CLI::App& app) {
     for (CLI::App* sub : app.get_subcommands({})) {
         sub->group(translate("cli", "Subcommands"));
+        if (CLI::Option* help = sub->get_help_ptr()) {
+            help->group(translate("cli", "Options"));
+        }
     }
 }
 

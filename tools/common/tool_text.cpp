@@ -1,6 +1,7 @@
 #include "tool_text.h"
 
 #include "i18n/language_choice.h"
+#include "netaddr/fault_text.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -44,6 +45,7 @@ Language::Language(const char* program, int argc, const char* const* argv) {
 #ifdef TOLVANE_TOOL_TEXT_QT
     m_qt = std::make_unique<Qt>(program);
     i18n::InstallTranslations(choice.language);
+    netaddr::SetFaultLookup([](const char* text) { return Lookup("netaddr", text); });
 #endif
     if (!m_valid) {
         std::fprintf(

@@ -91,8 +91,7 @@ std::optional<ProbeRequest> ParseProbeRequest(const SearchOptions& o) {
     for (const std::string& text : o.added) {
         std::optional<netaddr::Ipv4Address> address = netaddr::ParseIpv4WithPort(text, &error);
         if (!address) {
-            std::fprintf(stderr, "tolvane-cli: --add %s: %s\n", text.c_str(),
-                         tool_text::Lookup("netaddr", error).c_str());
+            std::fprintf(stderr, "tolvane-cli: --add %s: %s\n", text.c_str(), error.c_str());
             return std::nullopt;
         }
         request.added.emplace_back(address->value, address->port != 0 ? address->port : 80);
@@ -101,8 +100,7 @@ std::optional<ProbeRequest> ParseProbeRequest(const SearchOptions& o) {
     if (!o.range.empty()) {
         std::optional<std::vector<uint32_t>> range = netaddr::ParseAddressRange(o.range, &error);
         if (!range) {
-            std::fprintf(stderr, "tolvane-cli: --range %s: %s\n", o.range.c_str(),
-                         tool_text::Lookup("netaddr", error).c_str());
+            std::fprintf(stderr, "tolvane-cli: --range %s: %s\n", o.range.c_str(), error.c_str());
             return std::nullopt;
         }
         addresses.insert(range->begin(), range->end());
