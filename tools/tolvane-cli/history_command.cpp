@@ -34,6 +34,14 @@ std::string TableLine(const json& e) {
            "\t" + duration;
 }
 
+// The stored entry with its result text in the language of the run; the file keeps its own.
+json Shown(json entry) {
+    if (entry.contains("text") && entry["text"].is_string()) {
+        entry["text"] = ShownStoredResultText(entry["text"].get<std::string>());
+    }
+    return entry;
+}
+
 } // namespace
 
 HistoryRead ReadHistory(const std::string& path) {
@@ -94,8 +102,9 @@ int RunHistory(const HistoryFilter& filter, bool json, std::FILE* out) {
             if (!Matches(entry, filter)) {
                 continue;
             }
-            line = json ? entry.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace)
-                        : TableLine(entry);
+            line = json
+                       ? Shown(entry).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace)
+                       : TableLine(entry);
         } catch (const nlohmann::json::exception&) {
             ++skipped; // an object, but not one of ours (a field of the wrong type)
             continue;
