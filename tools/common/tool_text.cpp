@@ -41,7 +41,6 @@ Language::Language(const char* program, int argc, const char* const* argv) {
         choice = i18n::ChooseLanguage(nullptr);
         m_valid = false;
     }
-    m_english = choice.language == i18n::Language::English;
 #ifdef TOLVANE_TOOL_TEXT_QT
     m_qt = std::make_unique<Qt>(program);
     i18n::InstallTranslations(choice.language);

@@ -23,13 +23,11 @@ public:
 
     // False when --lang names no language; the message has been printed.
     bool Valid() const { return m_valid; }
-    bool English() const { return m_english; }
 
 private:
     struct Qt;
     std::unique_ptr<Qt> m_qt;
     bool m_valid = true;
-    bool m_english = false;
 };
 
 // A marked text in the language of the run (UTF-8). Named like Qt's own
