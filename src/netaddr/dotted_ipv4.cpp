@@ -1,5 +1,7 @@
 #include "netaddr/dotted_ipv4.h"
 
+#include "netaddr/fault_text.h"
+
 namespace netaddr {
 namespace {
 
@@ -9,8 +11,8 @@ bool IsDigit(char c) {
     return c >= '0' && c <= '9';
 }
 
-std::string FieldName(int index) {
-    return "field " + std::to_string(index + 1);
+std::string FieldNumber(int index) {
+    return std::to_string(index + 1);
 }
 
 // Reads a run of digits at `at`; the value saturates just above `limit`.
@@ -28,18 +30,18 @@ uint32_t ReadDigits(std::string_view text, size_t& at, uint32_t limit) {
 // The fault of the port text after the colon, or empty when it is good.
 std::string CheckPort(std::string_view text, uint16_t* port) {
     if (text.empty()) {
-        return "the port after ':' is empty";
+        return FaultText(QT_TRANSLATE_NOOP("netaddr", "the port after ':' is empty"));
     }
     size_t at = 0;
     const uint32_t value = ReadDigits(text, at, kMaxPort);
     if (at != text.size()) {
-        return "the port is not a decimal number";
+        return FaultText(QT_TRANSLATE_NOOP("netaddr", "the port is not a decimal number"));
     }
     if (text.size() > 1 && text[0] == '0') {
-        return "the port has a leading zero";
+        return FaultText(QT_TRANSLATE_NOOP("netaddr", "the port has a leading zero"));
     }
     if (value < 1 || value > kMaxPort) {
-        return "the port is out of range (1 to 65535)";
+        return FaultText(QT_TRANSLATE_NOOP("netaddr", "the port is out of range (1 to 65535)"));
     }
     *port = static_cast<uint16_t>(value);
     return {};
@@ -48,7 +50,7 @@ std::string CheckPort(std::string_view text, uint16_t* port) {
 // The fault of `text` (address and, when allowed, ":port"), or empty.
 std::string Check(std::string_view text, bool portAllowed, Ipv4Address* out) {
     if (text.empty()) {
-        return "the address is empty";
+        return FaultText(QT_TRANSLATE_NOOP("netaddr", "the address is empty"));
     }
     size_t at = 0;
     uint32_t address = 0;
@@ -58,24 +60,29 @@ std::string Check(std::string_view text, bool portAllowed, Ipv4Address* out) {
         const bool atEnd = at == text.size() || (portAllowed && text[at] == ':');
         if (at == start) {
             if (atEnd || text[at] == '.') {
-                return FieldName(field) + " is empty";
+                return FaultText(QT_TRANSLATE_NOOP("netaddr", "field %1 is empty"),
+                                 {FieldNumber(field)});
             }
-            return FieldName(field) + " is not a decimal number";
+            return FaultText(QT_TRANSLATE_NOOP("netaddr", "field %1 is not a decimal number"),
+                             {FieldNumber(field)});
         }
         if (field < 3 && atEnd) {
-            return "fewer than four fields";
+            return FaultText(QT_TRANSLATE_NOOP("netaddr", "fewer than four fields"));
         }
         if (field < 3 && text[at] != '.') {
-            return FieldName(field) + " is not a decimal number";
+            return FaultText(QT_TRANSLATE_NOOP("netaddr", "field %1 is not a decimal number"),
+                             {FieldNumber(field)});
         }
         if (field == 3 && !atEnd) {
-            return "trailing text after the fourth field";
+            return FaultText(QT_TRANSLATE_NOOP("netaddr", "trailing text after the fourth field"));
         }
         if (at - start > 1 && text[start] == '0') {
-            return FieldName(field) + " has a leading zero";
+            return FaultText(QT_TRANSLATE_NOOP("netaddr", "field %1 has a leading zero"),
+                             {FieldNumber(field)});
         }
         if (value > 255) {
-            return FieldName(field) + " is over 255";
+            return FaultText(QT_TRANSLATE_NOOP("netaddr", "field %1 is over 255"),
+                             {FieldNumber(field)});
         }
         address = (address << 8) | value;
         if (field < 3) {

@@ -94,6 +94,17 @@ std::vector<std::string> Image(const std::string& target, const std::string& fla
     return steps;
 }
 
+// The object with every "text" emptied: what must not change with the language.
+json Untexted(json value) {
+    if (!value.is_structured()) {
+        return value;
+    }
+    for (auto& [key, item] : value.items()) {
+        item = key == "text" ? json("") : Untexted(item);
+    }
+    return value;
+}
+
 std::vector<std::string> Cat(std::initializer_list<std::vector<std::string>> parts) {
     std::vector<std::string> all;
     for (const auto& p : parts) {
@@ -408,6 +419,44 @@ TEST_F(CliEndToEnd, PlanThenUpgradeWithCsvThenHistory) {
     EXPECT_EQ(plans[net + "3"]["version"], "5.1.7.1");
     EXPECT_EQ(plans[net + "3"]["images"].size(), 1u);
     EXPECT_EQ(plans[net + "4"]["code"], 1);
+    EXPECT_EQ(plans[net + "4"]["text"], "打开设备失败，请检查设备连接是否正常！");
+
+    // In English: the same keys, codes and steps; messages and help follow the
+    // language, and a bad --lang is bad input.
+    const ProgramRun planEn = Cli({"--lang", "en", "plan", net + "2", net + "3", net + "4"}, 40s);
+    EXPECT_EQ(planEn.exitCode, 1);
+    std::istringstream planEnLines(planEn.output);
+    int plansEn = 0;
+    for (std::string line; std::getline(planEnLines, line); ++plansEn) {
+        const json p = json::parse(line);
+        EXPECT_EQ(Untexted(p), Untexted(plans[p["address"]]));
+    }
+    EXPECT_EQ(plansEn, 3);
+    const std::map<std::string, std::string> chosenByLocale = {
+        {"TOLVANE_LANG", ""}, {"LC_ALL", ""}, {"LC_MESSAGES", ""}, {"LANG", "C"}};
+    auto messages = [&](const std::vector<std::string>& args,
+                        const std::map<std::string, std::string>& env) {
+        std::vector<std::string> argv = {"/bin/sh", "-c", "exec \"$0\" \"$@\" 2>&1",
+                                         TOLVANE_CLI_PATH};
+        argv.insert(argv.end(), args.begin(), args.end());
+        return RunProgram(argv, 20s, env);
+    };
+    const ProgramRun zhFault = messages({"plan", "010.0.0.1"}, chosenByLocale);
+    EXPECT_EQ(zhFault.exitCode, 2);
+    EXPECT_NE(zhFault.output.find("'010.0.0.1'：第 1 段有前导零"), std::string::npos)
+        << zhFault.output;
+    const ProgramRun enFault = messages({"--lang=en", "plan", "010.0.0.1"}, chosenByLocale);
+    EXPECT_EQ(enFault.exitCode, 2);
+    EXPECT_NE(enFault.output.find("'010.0.0.1': field 1 has a leading zero"), std::string::npos)
+        << enFault.output;
+    EXPECT_NE(messages({"plan", "--help"}, chosenByLocale).output.find("登录用户名"),
+              std::string::npos);
+    const ProgramRun enHelp =
+        messages({"plan", "--help"}, {{"TOLVANE_LANG", "xx"}, {"LC_ALL", "en_US.UTF-8"}});
+    EXPECT_EQ(enHelp.exitCode, 0);
+    EXPECT_NE(enHelp.output.find("TOLVANE_LANG=xx"), std::string::npos) << enHelp.output;
+    EXPECT_NE(enHelp.output.find("log-in user name"), std::string::npos) << enHelp.output;
+    EXPECT_EQ(messages({"plan", net + "3", "--lang", "fr"}, {}).exitCode, 2);
     for (const json& event : sim.Events()) {
         const std::string request = event.value("request", "");
         for (const char* path : {"/shell", "/reboot", "/firmware"}) {

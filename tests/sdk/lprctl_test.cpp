@@ -14,13 +14,20 @@ using harness::CamsimProcess;
 namespace {
 
 // Runs lprctl; "18080" in the arguments stands for this process's camera port.
-harness::ProgramRun Lprctl(std::vector<std::string> args) {
+// English unless the environment given says otherwise.
+harness::ProgramRun Lprctl(std::vector<std::string> args,
+                           const std::map<std::string, std::string>& env = {
+                               {"TOLVANE_LANG", "en"}}) {
     for (std::string& arg : args) {
         arg = harness::WithCameraPort(arg);
     }
     args.insert(args.begin(), LPRCTL_BINARY);
-    return harness::RunProgram(args);
+    return harness::RunProgram(args, std::chrono::seconds(60), env);
 }
+
+// No override and the C locale: the default language.
+const std::map<std::string, std::string> kDefaultLanguage = {
+    {"TOLVANE_LANG", ""}, {"LC_ALL", ""}, {"LC_MESSAGES", ""}, {"LANG", "C"}};
 
 int Exit(const std::vector<std::string>& args) {
     return Lprctl(args).exitCode;
@@ -63,6 +70,25 @@ TEST(Lprctl, EveryFailureHasItsOwnExitCode) {
     EXPECT_EQ(Exit({"shell", "127.61.6.2:18080", "./feeddog &"}), 0);
     EXPECT_EQ(Exit({"shell", "127.61.6.2:18080", "cat /etc/passwd"}), 3);
 
+    // Status words and help in the chosen language, Chinese by default; a bad
+    // --lang is a bad argument, a bad TOLVANE_LANG leaves the choice to the locale.
+    const std::vector<std::string> feed = {"shell", "127.61.6.2:18080", "./feeddog &"};
+    EXPECT_EQ(Lprctl(feed, kDefaultLanguage).output, "成功\n");
+    EXPECT_EQ(Lprctl(feed, {{"TOLVANE_LANG", ""}, {"LC_ALL", "en_GB.UTF-8"}}).output, "ok\n");
+    EXPECT_EQ(Lprctl(feed, {{"TOLVANE_LANG", "en"}, {"LC_ALL", "zh_CN.UTF-8"}}).output, "ok\n");
+    auto warned = Lprctl(feed, {{"TOLVANE_LANG", "fr"}, {"LC_ALL", "en_US.UTF-8"}});
+    EXPECT_EQ(warned.exitCode, 0);
+    EXPECT_EQ(warned.output, "ok\n");
+    std::vector<std::string> badLang = feed;
+    badLang.insert(badLang.end(), {"--lang", "fr"});
+    EXPECT_EQ(Exit(badLang), 1);
+    auto chineseHelp = Lprctl({"--help"}, kDefaultLanguage);
+    EXPECT_NE(chineseHelp.output.find("退出码："), std::string::npos) << chineseHelp.output;
+    EXPECT_NE(chineseHelp.output.find("执行一条维护 shell 命令"), std::string::npos);
+    auto englishHelp = Lprctl({"--lang=en", "--help"}, kDefaultLanguage);
+    EXPECT_NE(englishHelp.output.find("Exit codes:"), std::string::npos) << englishHelp.output;
+    EXPECT_NE(englishHelp.output.find("run one maintenance shell command"), std::string::npos);
+
     // Upgrades.
     EXPECT_EQ(Exit({"upgrade", "127.61.6.2:18080", "/nonexistent.bin"}), 6);
     auto upgraded = Lprctl({"upgrade", "127.61.6.2:18080", imageName, "--wait-restart"});
@@ -104,6 +130,7 @@ TEST(Lprctl, PasswordSourcesInOrderAndControlCharactersNeverSent) {
             arg = harness::WithCameraPort(arg);
         }
         args.insert(args.begin(), LPRCTL_BINARY);
+        env.try_emplace("TOLVANE_LANG", "en");
         return harness::RunProgram(args, std::chrono::seconds(60), env);
     };
     auto writeFile = [&](const char* name, const std::string& text) {

@@ -1,6 +1,7 @@
 #include "password_input.h"
 
 #include "sdk/credential_text.h"
+#include "tool_text.h"
 
 #include <cerrno>
 #include <csignal>
@@ -31,8 +32,12 @@ std::optional<std::string> FirstLineOf(const std::string& path, std::string* err
     std::string line;
     if (!in || !std::getline(in, line)) {
         // An empty file or a folder is as wrong as a missing file.
-        *error = "cannot read password file " + path +
-                 (errno != 0 ? std::string(": ") + std::strerror(errno) : ": no line in it");
+        const int failure = errno;
+        *error = tool_text::Fill(
+            failure != 0
+                ? tool_text::translate("tool", "cannot read password file %1: %2")
+                : tool_text::translate("tool", "cannot read password file %1: no line in it"),
+            {path, failure != 0 ? std::strerror(failure) : ""});
         return std::nullopt;
     }
     while (!line.empty() && (line.back() == '\r' || line.back() == '\n')) {
@@ -58,7 +63,8 @@ std::optional<std::string> PromptWithoutEcho() {
     quiet.c_lflag |= ECHONL;
     std::string line;
     if (tcsetattr(STDIN_FILENO, TCSAFLUSH, &quiet) == 0) {
-        std::cerr << "Password (Enter keeps the default): " << std::flush;
+        std::cerr << tool_text::translate("tool", "Password (Enter keeps the default): ")
+                  << std::flush;
         std::getline(std::cin, line);
         tcsetattr(STDIN_FILENO, TCSAFLUSH, &g_savedTerminal);
     }
@@ -96,9 +102,20 @@ std::optional<std::string> ResolvePassword(const PasswordSources& sources, std::
 
 std::string CredentialProblem(const std::string& user, const std::string& password) {
     if (lpr::HasControlCharacter(user) || lpr::HasControlCharacter(password)) {
-        return "user name or password contains a control character (such as CR, LF or NUL)";
+        return tool_text::translate(
+            "tool", "user name or password contains a control character (such as CR, LF or NUL)");
     }
     return {};
+}
+
+std::string PasswordFlagHelp() {
+    return tool_text::translate(
+        "tool", "log-in password; visible to other users of this computer (ps) and kept in the "
+                "shell history: prefer --password-file or TOLVANE_PASSWORD");
+}
+
+std::string PasswordFileHelp() {
+    return tool_text::translate("tool", "read the log-in password from the first line of FILE");
 }
 
 } // namespace tool_input

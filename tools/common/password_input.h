@@ -20,11 +20,9 @@ struct PasswordSources {
 // file cannot be read.
 std::optional<std::string> ResolvePassword(const PasswordSources& sources, std::string* error);
 
-// Help text of --password and --password-file.
-inline constexpr char kPasswordFlagHelp[] =
-    "log-in password; visible to other users of this computer (ps) and kept in the shell "
-    "history: prefer --password-file or TOLVANE_PASSWORD";
-inline constexpr char kPasswordFileHelp[] = "read the log-in password from the first line of FILE";
+// Help texts of --password and --password-file, in the language of the run.
+std::string PasswordFlagHelp();
+std::string PasswordFileHelp();
 
 // Empty when user name and password may be sent; otherwise why not.
 std::string CredentialProblem(const std::string& user, const std::string& password);

@@ -2,6 +2,7 @@
 
 #include "netaddr/dotted_ipv4.h"
 #include "sdk/lpr_sdk.h"
+#include "tool_text.h"
 
 #include <chrono>
 #include <cstdio>
@@ -16,6 +17,8 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 using namespace std::chrono_literals;
+using tool_text::Fill;
+using tool_text::translate;
 
 const LprSdk& Sdk() {
     return LprSdkActive();
@@ -36,8 +39,12 @@ public:
         : handle_(Sdk().LprOpen(target.address.c_str(), target.port, target.user.c_str(),
                                 target.password.c_str())) {
         if (handle_ == nullptr) {
-            err << "lprctl: cannot log in to " << Describe(target)
-                << " (no answer, or wrong user name or password)\n";
+            err << "lprctl: "
+                << Fill(
+                       translate("lprctl",
+                                 "cannot log in to %1 (no answer, or wrong user name or password)"),
+                       {Describe(target)})
+                << "\n";
         }
     }
     ~Session() {
@@ -74,17 +81,21 @@ bool WaitConnected(LprHandle handle, Clock::duration limit) {
 int Restart(const Target& target, LprHandle handle, bool wait, std::ostream& out,
             std::ostream& err) {
     if (Sdk().LprReboot(handle) != 0) {
-        err << "lprctl: " << Describe(target) << " refused to restart\n";
+        err << "lprctl: " << Fill(translate("lprctl", "%1 refused to restart"), {Describe(target)})
+            << "\n";
         return kCameraFailed;
     }
-    out << "restarting\n";
+    out << translate("lprctl", "restarting") << "\n";
     if (!wait) {
         return kOk;
     }
     out.flush();
     std::this_thread::sleep_for(1s);
     if (!WaitConnected(handle, kRestartWait)) {
-        err << "lprctl: " << Describe(target) << " did not come back after its restart\n";
+        err << "lprctl: "
+            << Fill(translate("lprctl", "%1 did not come back after its restart"),
+                    {Describe(target)})
+            << "\n";
         return kTimedOut;
     }
     return kOk;
@@ -117,37 +128,38 @@ std::optional<Target> ParseTarget(const std::string& text, std::string* error) {
     return target;
 }
 
-const char* ErrorText(int32_t code) {
+std::string ErrorText(int32_t code) {
     switch (code) {
     case 1:
-        return "the image file on this computer cannot be read";
+        return translate("lprctl", "the image file on this computer cannot be read");
     case 2:
-        return "cannot connect to the camera, or not logged in";
+        return translate("lprctl", "cannot connect to the camera, or not logged in");
     case 3:
-        return "connection lost during or after the upload, before an outcome was seen";
+        return translate("lprctl",
+                         "connection lost during or after the upload, before an outcome was seen");
     case 4:
-        return "not a valid image";
+        return translate("lprctl", "not a valid image");
     case 5:
-        return "length or checksum mismatch";
+        return translate("lprctl", "length or checksum mismatch");
     case 6:
-        return "image is for another platform";
+        return translate("lprctl", "image is for another platform");
     case 7:
-        return "image already installed";
+        return translate("lprctl", "image already installed");
     case 8:
-        return "flash write failed";
+        return translate("lprctl", "flash write failed");
     case 9:
-        return "busy: an upload is already flashing";
+        return translate("lprctl", "busy: an upload is already flashing");
     case 10:
-        return "the camera did not answer in time";
+        return translate("lprctl", "the camera did not answer in time");
     default:
-        return "unknown error";
+        return translate("lprctl", "unknown error");
     }
 }
 
 int Search(int seconds, std::ostream& out, std::ostream& err) {
     Found found;
     if (Sdk().LprStartFindDevice(OnFound, &found) != 0) {
-        err << "lprctl: cannot start a search (no UDP socket)\n";
+        err << "lprctl: " << translate("lprctl", "cannot start a search (no UDP socket)") << "\n";
         return kCameraFailed;
     }
     std::size_t printed = 0;
@@ -167,10 +179,14 @@ int Search(int seconds, std::ostream& out, std::ostream& err) {
     // The search thread has ended: nothing else touches the list now.
     printNew();
     if (found.cameras.empty()) {
-        err << "lprctl: no camera answered within " << seconds << " s\n";
+        err << "lprctl: "
+            << Fill(translate("lprctl", "no camera answered within %1 s"),
+                    {std::to_string(seconds)})
+            << "\n";
         return kNothingFound;
     }
-    err << found.cameras.size() << " camera(s) found\n";
+    err << Fill(translate("lprctl", "%1 camera(s) found"), {std::to_string(found.cameras.size())})
+        << "\n";
     return kOk;
 }
 
@@ -181,7 +197,8 @@ int ShowVersion(const Target& target, std::ostream& out, std::ostream& err) {
     }
     int32_t v[4] = {0, 0, 0, 0};
     if (Sdk().LprGetVersion(session.Handle(), &v[0], &v[1], &v[2], &v[3]) != 0) {
-        err << "lprctl: " << Describe(target) << " did not tell its version\n";
+        err << "lprctl: "
+            << Fill(translate("lprctl", "%1 did not tell its version"), {Describe(target)}) << "\n";
         return kCameraFailed;
     }
     out << v[0] << "." << v[1] << "." << v[2] << "." << v[3] << "\n";
@@ -193,7 +210,8 @@ int Upgrade(const Target& target, const std::string& image, bool waitRestart, in
     if (std::FILE* file = std::fopen(image.c_str(), "rb")) {
         std::fclose(file);
     } else {
-        err << "lprctl: cannot read the image file " << image << "\n";
+        err << "lprctl: " << Fill(translate("lprctl", "cannot read the image file %1"), {image})
+            << "\n";
         return kImageUnreadable;
     }
     Session session(target, err);
@@ -203,7 +221,8 @@ int Upgrade(const Target& target, const std::string& image, bool waitRestart, in
     LprHandle handle = session.Handle();
     auto started = Clock::now();
     if (Sdk().LprUpdateStart(handle, image.c_str()) == -1) {
-        err << "lprctl: cannot read the image file " << image << "\n";
+        err << "lprctl: " << Fill(translate("lprctl", "cannot read the image file %1"), {image})
+            << "\n";
         return kImageUnreadable;
     }
     auto deadline = started + std::chrono::seconds(timeoutSeconds);
@@ -213,8 +232,11 @@ int Upgrade(const Target& target, const std::string& image, bool waitRestart, in
         state = Sdk().LprUpdateGetState(handle);
         if (state != shown &&
             (state == LPR_UPDATE_STATE_SENDING || state == LPR_UPDATE_STATE_FLASHING)) {
-            out << (state == LPR_UPDATE_STATE_SENDING ? "sending" : "flashing") << " ("
-                << static_cast<int>(Seconds(started)) << " s)\n";
+            const std::string elapsed = std::to_string(static_cast<int>(Seconds(started)));
+            out << Fill(state == LPR_UPDATE_STATE_SENDING ? translate("lprctl", "sending (%1 s)")
+                                                          : translate("lprctl", "flashing (%1 s)"),
+                        {elapsed})
+                << "\n";
             out.flush();
             shown = state;
         }
@@ -223,28 +245,39 @@ int Upgrade(const Target& target, const std::string& image, bool waitRestart, in
             break;
         }
         if (Clock::now() >= deadline) {
-            err << "lprctl: no outcome within " << timeoutSeconds << " s\n";
+            err << "lprctl: "
+                << Fill(translate("lprctl", "no outcome within %1 s"),
+                        {std::to_string(timeoutSeconds)})
+                << "\n";
             return kTimedOut;
         }
         std::this_thread::sleep_for(kPollGap);
     }
     if (state != LPR_UPDATE_STATE_DONE) {
         int32_t code = Sdk().LprUpdateGetError();
-        err << "lprctl: upgrade of " << Describe(target) << " failed: " << ErrorText(code)
-            << " (error " << code << ")\n";
+        err << "lprctl: "
+            << Fill(translate("lprctl", "upgrade of %1 failed: %2 (error %3)"),
+                    {Describe(target), ErrorText(code), std::to_string(code)})
+            << "\n";
         if (state == LPR_UPDATE_STATE_TRANSPORT_FAILED && code == LPR_ERR_CONNECTION_LOST) {
-            err << "lprctl: a camera that restarts by itself after flashing (HS3516) ends this "
-                   "way; read its version once it is back\n";
+            err << "lprctl: "
+                << translate("lprctl", "a camera that restarts by itself after flashing (HS3516) "
+                                       "ends this way; read its version once it is back")
+                << "\n";
         }
         if (state == LPR_UPDATE_STATE_FAILED) {
             return kUpgradeFailed;
         }
         return code == LPR_ERR_TIMEOUT ? kTimedOut : kConnectionLost;
     }
-    out << "done (" << static_cast<int>(Seconds(started)) << " s)\n";
+    out << Fill(translate("lprctl", "done (%1 s)"),
+                {std::to_string(static_cast<int>(Seconds(started)))})
+        << "\n";
     if (!waitRestart) {
-        out << "the new version runs after the next restart (lprctl reboot " << Describe(target)
-            << ")\n";
+        out << Fill(translate("lprctl",
+                              "the new version runs after the next restart (lprctl reboot %1)"),
+                    {Describe(target)})
+            << "\n";
         return kOk;
     }
     if (int code = Restart(target, handle, true, out, err); code != kOk) {
@@ -252,10 +285,15 @@ int Upgrade(const Target& target, const std::string& image, bool waitRestart, in
     }
     int32_t v[4] = {0, 0, 0, 0};
     if (Sdk().LprGetVersion(handle, &v[0], &v[1], &v[2], &v[3]) != 0) {
-        err << "lprctl: " << Describe(target) << " is back but did not tell its version\n";
+        err << "lprctl: "
+            << Fill(translate("lprctl", "%1 is back but did not tell its version"),
+                    {Describe(target)})
+            << "\n";
         return kCameraFailed;
     }
-    out << "running " << v[0] << "." << v[1] << "." << v[2] << "." << v[3] << "\n";
+    const std::string running = std::to_string(v[0]) + "." + std::to_string(v[1]) + "." +
+                                std::to_string(v[2]) + "." + std::to_string(v[3]);
+    out << Fill(translate("lprctl", "running %1"), {running}) << "\n";
     return kOk;
 }
 
@@ -267,13 +305,13 @@ int Reboot(const Target& target, bool wait, std::ostream& out, std::ostream& err
     if (int code = Restart(target, session.Handle(), wait, out, err); code != kOk || !wait) {
         return code;
     }
-    out << "back\n";
+    out << translate("lprctl", "back") << "\n";
     return kOk;
 }
 
 int Shell(const Target& target, const std::string& command, std::ostream& out, std::ostream& err) {
     if (command.empty() || command.size() > 256) {
-        err << "lprctl: a shell command has 1 to 256 bytes\n";
+        err << "lprctl: " << translate("lprctl", "a shell command has 1 to 256 bytes") << "\n";
         return kUsage;
     }
     // The shell call finds the camera through this handle's address.
@@ -282,11 +320,15 @@ int Shell(const Target& target, const std::string& command, std::ostream& out, s
         return kNoLogin;
     }
     if (Sdk().RemoteShellExec(target.address.c_str(), command.c_str()) != 0) {
-        err << "lprctl: the command failed on " << Describe(target)
-            << " (nonzero exit, unknown command, or no answer)\n";
+        err << "lprctl: "
+            << Fill(translate(
+                        "lprctl",
+                        "the command failed on %1 (nonzero exit, unknown command, or no answer)"),
+                    {Describe(target)})
+            << "\n";
         return kCameraFailed;
     }
-    out << "ok\n";
+    out << translate("lprctl", "ok") << "\n";
     return kOk;
 }
 

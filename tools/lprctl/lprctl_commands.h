@@ -33,8 +33,8 @@ struct Target {
 // then `error`, when given, names the fault.
 std::optional<Target> ParseTarget(const std::string& text, std::string* error = nullptr);
 
-// The protocol's text for an upgrade error code.
-const char* ErrorText(int32_t code);
+// The protocol's text for an upgrade error code, in the language of the run.
+std::string ErrorText(int32_t code);
 
 int Search(int seconds, std::ostream& out, std::ostream& err);
 int ShowVersion(const Target& target, std::ostream& out, std::ostream& err);

@@ -1,24 +1,17 @@
 // lprctl: a technician's command line for one camera at a time.
+#include "cli_help_text.h"
 #include "lprctl_commands.h"
 #include "password_input.h"
 #include "sdk/lpr_sdk.h"
+#include "tool_text.h"
 
 #include <CLI/CLI.hpp>
 #include <iostream>
 
 namespace {
 
-const char kExitCodes[] = R"(
-Exit codes:
-  0  success
-  1  bad arguments
-  2  cannot connect or log in (address, port, user name, password)
-  3  the camera refused or failed the operation
-  4  the camera reported that the upgrade failed
-  5  the connection broke before the outcome of an upgrade was seen
-  6  the image file cannot be read
-  7  timed out waiting for the camera
-  8  search: no camera answered)";
+using tool_text::Fill;
+using tool_text::translate;
 
 // Validates ADDR[:PORT] while parsing, so a bad one is a usage error.
 CLI::Validator TargetText() {
@@ -27,13 +20,14 @@ CLI::Validator TargetText() {
             std::string fault;
             return lprctl::ParseTarget(text, &fault)
                        ? std::string()
-                       : "'" + text + "': " + fault + " (expected a.b.c.d or a.b.c.d:port)";
+                       : Fill(translate("lprctl", "'%1': %2 (expected a.b.c.d or a.b.c.d:port)"),
+                              {text, fault});
         },
         "ADDR[:PORT]");
 }
 
 struct CommandLine {
-    CLI::App app{"lprctl: search, read, upgrade, restart and run shell commands on cameras"};
+    CLI::App app;
     std::string address;
     std::string user = "admin";
     std::string password; // stays empty unless --password is given
@@ -53,44 +47,75 @@ struct CommandLine {
 };
 
 void AddCredentials(CommandLine& line, CLI::App* command) {
-    command->add_option("ADDR", line.address, "camera address, port 80 unless given")
+    command
+        ->add_option("ADDR", line.address,
+                     translate("lprctl", "camera address, port 80 unless given"))
         ->required()
         ->check(TargetText());
-    command->add_option("--user", line.user, "user name")->capture_default_str();
+    command->add_option("--user", line.user, translate("lprctl", "user name"))
+        ->capture_default_str();
     // No default shown: help output must never carry a password.
     line.passwordFlags.push_back(
-        command->add_option("--password", line.password, tool_input::kPasswordFlagHelp));
-    command->add_option("--password-file", line.passwordFile, tool_input::kPasswordFileHelp);
+        command->add_option("--password", line.password, tool_input::PasswordFlagHelp()));
+    command->add_option("--password-file", line.passwordFile, tool_input::PasswordFileHelp());
 }
 
 void SetUpOptions(CommandLine& line) {
-    line.app.footer(kExitCodes);
+    tool_text::TranslateCliWords(line.app);
+    line.app.description(translate(
+        "lprctl", "lprctl: search, read, upgrade, restart and run shell commands on cameras"));
+    line.app.footer(translate("lprctl", R"(
+Exit codes:
+  0  success
+  1  bad arguments
+  2  cannot connect or log in (address, port, user name, password)
+  3  the camera refused or failed the operation
+  4  the camera reported that the upgrade failed
+  5  the connection broke before the outcome of an upgrade was seen
+  6  the image file cannot be read
+  7  timed out waiting for the camera
+  8  search: no camera answered)"));
     line.app.require_subcommand(1);
+    // --lang may also follow the subcommand.
+    line.app.fallthrough();
+    tool_text::AddLangOption(line.app);
 
-    line.search = line.app.add_subcommand("search", "list the cameras that answer a search");
-    line.search->add_option("--seconds", line.seconds, "how long to listen")
+    line.search = line.app.add_subcommand(
+        "search", translate("lprctl", "list the cameras that answer a search"));
+    line.search->add_option("--seconds", line.seconds, translate("lprctl", "how long to listen"))
         ->check(CLI::Range(1, 3600))
         ->capture_default_str();
 
-    line.version = line.app.add_subcommand("version", "print a camera's firmware version");
+    line.version = line.app.add_subcommand(
+        "version", translate("lprctl", "print a camera's firmware version"));
     AddCredentials(line, line.version);
 
-    line.upgrade = line.app.add_subcommand("upgrade", "send one image and follow the flashing");
+    line.upgrade = line.app.add_subcommand(
+        "upgrade", translate("lprctl", "send one image and follow the flashing"));
     AddCredentials(line, line.upgrade);
-    line.upgrade->add_option("IMAGE", line.image, "image file (.bin)")->required();
-    line.upgrade->add_flag("--wait-restart", line.waitRestart,
-                           "restart the camera when done and wait until it is back");
-    line.upgrade->add_option("--timeout", line.timeout, "seconds to wait for the outcome")
+    line.upgrade->add_option("IMAGE", line.image, translate("lprctl", "image file (.bin)"))
+        ->required();
+    line.upgrade->add_flag(
+        "--wait-restart", line.waitRestart,
+        translate("lprctl", "restart the camera when done and wait until it is back"));
+    line.upgrade
+        ->add_option("--timeout", line.timeout,
+                     translate("lprctl", "seconds to wait for the outcome"))
         ->check(CLI::Range(10, 86400))
         ->capture_default_str();
 
-    line.reboot = line.app.add_subcommand("reboot", "restart a camera");
+    line.reboot = line.app.add_subcommand("reboot", translate("lprctl", "restart a camera"));
     AddCredentials(line, line.reboot);
-    line.reboot->add_flag("--wait", line.waitBack, "wait until the camera is back");
+    line.reboot->add_flag("--wait", line.waitBack,
+                          translate("lprctl", "wait until the camera is back"));
 
-    line.shell = line.app.add_subcommand("shell", "run one maintenance shell command");
+    line.shell =
+        line.app.add_subcommand("shell", translate("lprctl", "run one maintenance shell command"));
     AddCredentials(line, line.shell);
-    line.shell->add_option("COMMAND", line.command, "the command, at most 256 bytes")->required();
+    line.shell
+        ->add_option("COMMAND", line.command, translate("lprctl", "the command, at most 256 bytes"))
+        ->required();
+    tool_text::TranslateSubcommandGroups(line.app);
 }
 
 // The camera to talk to, with its credentials from the flags, a file, the
@@ -151,6 +176,10 @@ int Dispatch(const CommandLine& line) {
 } // namespace
 
 int main(int argc, char** argv) {
+    const tool_text::Language language("lprctl", argc, argv);
+    if (!language.Valid()) {
+        return lprctl::kUsage;
+    }
     CommandLine line;
     SetUpOptions(line);
     try {

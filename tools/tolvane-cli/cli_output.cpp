@@ -1,6 +1,8 @@
 #include "cli_output.h"
 
 #include "engine/note_texts.h"
+#include "shown_texts.h"
+#include "tool_text.h"
 
 #include <nlohmann/json.hpp>
 
@@ -22,7 +24,7 @@ std::string Dump(const json& object) {
 } // namespace
 
 void CliOutput::Progress(const std::string& address, int32_t step, const std::string& imageName) {
-    const std::string text = ProgressText(step, imageName);
+    const std::string text = ShownProgressText(step, imageName);
     if (m_json) {
         json object = {{"event", "progress"}, {"address", address}, {"step", step}, {"text", text}};
         if (!imageName.empty()) {
@@ -36,7 +38,7 @@ void CliOutput::Progress(const std::string& address, int32_t step, const std::st
 
 void CliOutput::Result(const UpgradeResultNote& note, intptr_t code) {
     const std::string address = FieldText(note.address);
-    const std::string text = ResultText(note.value, code);
+    const std::string text = ShownResultText(note.value, code);
     const std::string before = FieldText(note.versionBefore);
     const std::string after = FieldText(note.versionAfter);
     if (m_json) {
@@ -55,22 +57,26 @@ void CliOutput::Result(const UpgradeResultNote& note, intptr_t code) {
     if (note.check == UPGRADE_CHECK_VERIFIED) {
         line += "\t" + before + " -> " + after;
     } else if (note.check == UPGRADE_CHECK_UNVERIFIED) {
-        line += "\t" + before + " -> ? (unverified: the version could not be read afterwards)";
+        line += "\t" + before + " -> ? (" +
+                tool_text::translate("tolvane-cli",
+                                     "unverified: the version could not be read afterwards") +
+                ")";
     }
     Line(line);
 }
 
 void CliOutput::NotDispatched(const std::string& address) {
     if (m_json) {
-        Line(Dump(
-            {{"event", "not_dispatched"}, {"address", address}, {"text", NotDispatchedText()}}));
+        Line(Dump({{"event", "not_dispatched"},
+                   {"address", address},
+                   {"text", ShownNotDispatchedText()}}));
     } else {
-        Line(address + "\t" + NotDispatchedText());
+        Line(address + "\t" + ShownNotDispatchedText());
     }
 }
 
 void CliOutput::NoResult(const std::string& address) {
-    const std::string text = "no result within the time bound";
+    const std::string text = tool_text::translate("tolvane-cli", "no result within the time bound");
     if (m_json) {
         Line(Dump({{"event", "no_result"}, {"address", address}, {"text", text}}));
     } else {
@@ -79,7 +85,7 @@ void CliOutput::NoResult(const std::string& address) {
 }
 
 void CliOutput::RunningSummary(int total, int done, int succeeded, int failed) {
-    const std::string text = RunningSummaryText(total, done, succeeded, failed);
+    const std::string text = ShownRunningSummaryText(total, done, succeeded, failed);
     if (m_json) {
         Line(Dump({{"event", "running_summary"},
                    {"total", total},
@@ -93,7 +99,7 @@ void CliOutput::RunningSummary(int total, int done, int succeeded, int failed) {
 }
 
 void CliOutput::FinalSummary(int total, int succeeded, int failed, int notDispatched) {
-    const std::string text = FinalSummaryText(succeeded, failed);
+    const std::string text = ShownFinalSummaryText(succeeded, failed);
     if (m_json) {
         Line(Dump({{"event", "summary"},
                    {"total", total},
@@ -104,7 +110,7 @@ void CliOutput::FinalSummary(int total, int succeeded, int failed, int notDispat
     } else {
         Line(text);
         if (notDispatched > 0) {
-            Line(NotDispatchedText() + ": " + std::to_string(notDispatched));
+            Line(ShownNotDispatchedText() + ": " + std::to_string(notDispatched));
         }
     }
 }
@@ -122,7 +128,9 @@ void CliOutput::SearchDropped(uint32_t dropped, uint32_t limit) {
     if (m_json) {
         Line(Dump({{"event", "search_dropped"}, {"dropped", dropped}, {"limit", limit}}));
     } else {
-        Line("search dropped " + std::to_string(dropped) + " hellos of cameras beyond the first " +
-             std::to_string(limit));
+        Line(tool_text::Fill(
+            tool_text::translate("tolvane-cli",
+                                 "search dropped %1 hellos of cameras beyond the first %2"),
+            {std::to_string(dropped), std::to_string(limit)}));
     }
 }

@@ -1,6 +1,8 @@
 #include "history_command.h"
 
 #include "engine/upgrade_history.h"
+#include "shown_texts.h"
+#include "tool_text.h"
 
 #include <fstream>
 #include <regex>
@@ -28,7 +30,16 @@ std::string TableLine(const json& e) {
     return e.value("time", "") + "\t" + e.value("address", "") + ":" +
            std::to_string(e.value("port", 0)) + "\t" + e.value("version_before", "") + " -> " +
            e.value("version_after", "") + "\t" + (images.empty() ? "-" : images) + "\t" +
-           std::to_string(e.value("code", 0)) + "\t" + e.value("text", "") + "\t" + duration;
+           std::to_string(e.value("code", 0)) + "\t" + ShownStoredResultText(e.value("text", "")) +
+           "\t" + duration;
+}
+
+// The stored entry with its result text in the language of the run; the file keeps its own.
+json Shown(json entry) {
+    if (entry.contains("text") && entry["text"].is_string()) {
+        entry["text"] = ShownStoredResultText(entry["text"].get<std::string>());
+    }
+    return entry;
 }
 
 } // namespace
@@ -66,7 +77,10 @@ HistoryRead ReadHistory(const std::string& path) {
 std::string HistoryFilterProblem(const HistoryFilter& filter) {
     static const std::regex kDate(R"(\d{4}-\d{2}-\d{2}(T\d{2}:\d{2}(:\d{2})?)?)");
     if (!filter.since.empty() && !std::regex_match(filter.since, kDate)) {
-        return "--since '" + filter.since + "': expected YYYY-MM-DD or YYYY-MM-DDTHH:MM[:SS]";
+        return tool_text::Fill(
+            tool_text::translate("tolvane-cli",
+                                 "--since '%1': expected YYYY-MM-DD or YYYY-MM-DDTHH:MM[:SS]"),
+            {filter.since});
     }
     return "";
 }
@@ -75,7 +89,10 @@ int RunHistory(const HistoryFilter& filter, bool json, std::FILE* out) {
     const std::string path = HistoryPath();
     const HistoryRead read = ReadHistory(path);
     if (!read.found) {
-        std::fprintf(stderr, "tolvane-cli: no upgrade history yet (%s)\n", path.c_str());
+        std::fprintf(stderr, "tolvane-cli: %s\n",
+                     tool_text::Fill(
+                         tool_text::translate("tolvane-cli", "no upgrade history yet (%1)"), {path})
+                         .c_str());
         return 0;
     }
     int skipped = read.skipped;
@@ -85,8 +102,9 @@ int RunHistory(const HistoryFilter& filter, bool json, std::FILE* out) {
             if (!Matches(entry, filter)) {
                 continue;
             }
-            line = json ? entry.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace)
-                        : TableLine(entry);
+            line = json
+                       ? Shown(entry).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace)
+                       : TableLine(entry);
         } catch (const nlohmann::json::exception&) {
             ++skipped; // an object, but not one of ours (a field of the wrong type)
             continue;
@@ -95,8 +113,11 @@ int RunHistory(const HistoryFilter& filter, bool json, std::FILE* out) {
     }
     std::fflush(out);
     if (skipped > 0) {
-        std::fprintf(stderr, "tolvane-cli: skipped %d broken line(s) of %s\n", skipped,
-                     path.c_str());
+        std::fprintf(
+            stderr, "tolvane-cli: %s\n",
+            tool_text::Fill(tool_text::translate("tolvane-cli", "skipped %1 broken line(s) of %2"),
+                            {std::to_string(skipped), path})
+                .c_str());
     }
     return 0;
 }

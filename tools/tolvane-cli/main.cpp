@@ -1,4 +1,5 @@
 // tolvane-cli: the upgrade engine without the window, for automation.
+#include "cli_help_text.h"
 #include "cli_output.h"
 #include "engine/program_folder.h"
 #include "history_command.h"
@@ -8,6 +9,7 @@
 #include "plan_command.h"
 #include "result_rows_recorder.h"
 #include "search_command.h"
+#include "tool_text.h"
 #include "upgrade_command.h"
 
 #include <CLI/CLI.hpp>
@@ -19,6 +21,9 @@
 #include <vector>
 
 namespace {
+
+using tool_text::Fill;
+using tool_text::translate;
 
 constexpr int kBadInput = 2;
 
@@ -40,7 +45,7 @@ struct UpgradeOptions {
 };
 
 struct CommandLine {
-    CLI::App app{"Finds licence-plate cameras and upgrades their firmware."};
+    CLI::App app;
     bool json = false;
     std::string programFolder;
     CLI::App* search = nullptr;
@@ -56,20 +61,25 @@ struct CommandLine {
 
 void AddSearchOptions(CommandLine& line) {
     SearchOptions& o = line.searchOptions;
-    line.search = line.app.add_subcommand("search", "list the cameras found, with their versions");
-    line.search->add_option("--seconds", o.seconds, "how long to search")
+    line.search = line.app.add_subcommand(
+        "search", translate("tolvane-cli", "list the cameras found, with their versions"));
+    line.search->add_option("--seconds", o.seconds, translate("tolvane-cli", "how long to search"))
         ->check(CLI::Range(0.1, 3600.0));
     line.search
         ->add_option("--version-wait", o.versionWait,
-                     "longest wait for the versions after the search, in seconds "
-                     "(default: a bound from the number of cameras)")
+                     translate("tolvane-cli",
+                               "longest wait for the versions after the search, in seconds "
+                               "(default: a bound from the number of cameras)"))
         ->check(CLI::Range(0.0, 86400.0));
-    line.search->add_option("--add", o.added,
-                            "ADDRESS[:PORT]... probed by unicast instead of the broadcast search; "
-                            "listed even when silent (port 80 when omitted)");
+    line.search->add_option(
+        "--add", o.added,
+        translate("tolvane-cli",
+                  "ADDRESS[:PORT]... probed by unicast instead of the broadcast search; "
+                  "listed even when silent (port 80 when omitted)"));
     line.search->add_option("--range", o.range,
-                            "FIRST-LAST or ADDRESS/PREFIX (at most 4096 addresses) probed by "
-                            "unicast instead of the broadcast search");
+                            translate("tolvane-cli",
+                                      "FIRST-LAST or ADDRESS/PREFIX (at most 4096 addresses) "
+                                      "probed by unicast instead of the broadcast search"));
 }
 
 // The unicast probes the options ask for, each address once; nothing after
@@ -96,8 +106,11 @@ std::optional<ProbeRequest> ParseProbeRequest(const SearchOptions& o) {
         addresses.insert(range->begin(), range->end());
     }
     if (addresses.size() > netaddr::kMaxRangeAddresses) {
-        std::fprintf(stderr, "tolvane-cli: %zu addresses to probe; a scan covers at most %u\n",
-                     addresses.size(), netaddr::kMaxRangeAddresses);
+        std::fprintf(
+            stderr, "tolvane-cli: %s\n",
+            Fill(translate("tolvane-cli", "%1 addresses to probe; a scan covers at most %2"),
+                 {std::to_string(addresses.size()), std::to_string(netaddr::kMaxRangeAddresses)})
+                .c_str());
         return std::nullopt;
     }
     request.addresses.assign(addresses.begin(), addresses.end());
@@ -107,44 +120,62 @@ std::optional<ProbeRequest> ParseProbeRequest(const SearchOptions& o) {
 // Cameras and credentials, as `upgrade` and `plan` both take them; returns
 // the --password option.
 CLI::Option* AddCameraOptions(CLI::App* sub, UpgradeOptions& o) {
-    sub->add_option("cameras", o.targets, "ADDRESS[:PORT] (port 80 when omitted)")->required();
-    sub->add_option("--user", o.user, "log-in user name (default admin)");
-    CLI::Option* flag = sub->add_option("--password", o.password, tool_input::kPasswordFlagHelp);
-    sub->add_option("--password-file", o.passwordFile, tool_input::kPasswordFileHelp);
+    sub->add_option("cameras", o.targets,
+                    translate("tolvane-cli", "ADDRESS[:PORT] (port 80 when omitted)"))
+        ->required();
+    sub->add_option("--user", o.user, translate("tolvane-cli", "log-in user name (default admin)"));
+    CLI::Option* flag = sub->add_option("--password", o.password, tool_input::PasswordFlagHelp());
+    sub->add_option("--password-file", o.passwordFile, tool_input::PasswordFileHelp());
     return flag;
 }
 
 void AddReportCommands(CommandLine& line) {
     line.plan = line.app.add_subcommand(
-        "plan", "show what an upgrade would do to each camera (log-in and version reads only)");
+        "plan", translate("tolvane-cli", "show what an upgrade would do to each camera (log-in "
+                                         "and version reads only)"));
     line.planPasswordFlag = AddCameraOptions(line.plan, line.upgradeOptions);
-    line.history = line.app.add_subcommand("history", "list the finished upgrades");
-    line.history->add_option("--since", line.historyFilter.since,
-                             "only upgrades at or after DATE (YYYY-MM-DD[THH:MM[:SS]], local)");
-    line.history->add_option("--address", line.historyFilter.address, "only this camera");
+    line.history =
+        line.app.add_subcommand("history", translate("tolvane-cli", "list the finished upgrades"));
+    line.history->add_option(
+        "--since", line.historyFilter.since,
+        translate("tolvane-cli",
+                  "only upgrades at or after DATE (YYYY-MM-DD[THH:MM[:SS]], local)"));
+    line.history->add_option("--address", line.historyFilter.address,
+                             translate("tolvane-cli", "only this camera"));
 }
 
 void AddUpgradeOptions(CommandLine& line) {
     UpgradeOptions& o = line.upgradeOptions;
-    line.upgrade = line.app.add_subcommand("upgrade", "upgrade cameras, spread over the workers");
+    line.upgrade = line.app.add_subcommand(
+        "upgrade", translate("tolvane-cli", "upgrade cameras, spread over the workers"));
     line.passwordFlag = AddCameraOptions(line.upgrade, o);
     line.upgrade->add_option("--csv", o.csvPath,
-                             "also write the results to FILE as CSV (UTF-8, spreadsheet-ready)");
+                             translate("tolvane-cli", "also write the results to FILE as CSV "
+                                                      "(UTF-8, spreadsheet-ready)"));
     line.upgrade
-        ->add_option("--timeout", o.timeout,
-                     "longest wait for all results, in seconds (default: the worst case)")
+        ->add_option(
+            "--timeout", o.timeout,
+            translate("tolvane-cli",
+                      "longest wait for all results, in seconds (default: the worst case)"))
         ->check(CLI::Range(0.0, 1.0e7));
     line.upgrade
         ->add_option("--workers", o.workers,
-                     "upgrade workers; camera k goes to worker k mod N (default 5, as the window)")
+                     translate("tolvane-cli", "upgrade workers; camera k goes to worker k mod N "
+                                              "(default 5, as the window)"))
         ->check(CLI::Range(1u, kMaxUpgradeWorkers));
 }
 
 void SetUpOptions(CommandLine& line) {
+    tool_text::TranslateCliWords(line.app);
+    line.app.description(
+        translate("tolvane-cli", "Finds licence-plate cameras and upgrades their firmware."));
     line.app.require_subcommand(1);
-    line.app.add_flag("--json", line.json, "one JSON object per line");
-    line.app.add_option("--program-folder", line.programFolder,
-                        "folder holding UpdateFiles and the logs (default: the program's own)");
+    line.app.add_flag("--json", line.json, translate("tolvane-cli", "one JSON object per line"));
+    line.app.add_option(
+        "--program-folder", line.programFolder,
+        translate("tolvane-cli",
+                  "folder holding UpdateFiles and the logs (default: the program's own)"));
+    tool_text::AddLangOption(line.app);
     AddSearchOptions(line);
     AddUpgradeOptions(line);
     AddReportCommands(line);
@@ -152,6 +183,7 @@ void SetUpOptions(CommandLine& line) {
     for (CLI::App* sub : {line.search, line.upgrade, line.plan, line.history}) {
         sub->fallthrough();
     }
+    tool_text::TranslateSubcommandGroups(line.app);
 }
 
 std::optional<std::chrono::milliseconds> SecondsBound(double seconds) {
@@ -199,7 +231,9 @@ int WithCheckedInputs(
         return kBadInput;
     }
     if (o.user.empty() || o.user.size() > 31 || password->empty() || password->size() > 31) {
-        std::fprintf(stderr, "tolvane-cli: user name and password need 1 to 31 characters\n");
+        std::fprintf(
+            stderr, "tolvane-cli: %s\n",
+            translate("tolvane-cli", "user name and password need 1 to 31 characters").c_str());
         return kBadInput;
     }
     if (std::string problem = tool_input::CredentialProblem(o.user, *password); !problem.empty()) {
@@ -244,6 +278,10 @@ int RunHistoryCommand(const CommandLine& line) {
 } // namespace
 
 int main(int argc, char** argv) {
+    const tool_text::Language language("tolvane-cli", argc, argv);
+    if (!language.Valid()) {
+        return kBadInput;
+    }
     CommandLine line;
     SetUpOptions(line);
     CLI11_PARSE(line.app, argc, argv);

@@ -4,6 +4,7 @@
 #include "engine/note_texts.h"
 #include "engine/upgrade_codes.h"
 #include "sdk/lpr_sdk.h"
+#include "shown_texts.h"
 
 #include <nlohmann/json.hpp>
 
@@ -14,7 +15,7 @@ namespace {
 json PlanJson(const UpgradePlan& plan) {
     json steps = json::array();
     for (const PlanStep& step : plan.steps) {
-        json object = {{"step", PlanStepName(step.kind)}, {"text", PlanStepText(step)}};
+        json object = {{"step", PlanStepName(step.kind)}, {"text", ShownPlanStepText(step)}};
         if (!step.image.empty()) {
             object["image"] = step.image;
         }
@@ -31,7 +32,7 @@ json PlanJson(const UpgradePlan& plan) {
             {"version", plan.version.empty() ? json() : json(plan.version)},
             {"ok", ok},
             {"code", plan.code},
-            {"text", ok ? std::string() : ResultText(0, plan.code)},
+            {"text", ok ? std::string() : ShownResultText(0, plan.code)},
             {"images", ok ? images : json::array()},
             {"steps", steps}};
 }
@@ -49,7 +50,7 @@ int RunPlan(const std::vector<PlanTarget>& targets, const std::string& user,
         failing += plan.code != UPGRADE_OK ? 1 : 0;
         const std::string text =
             json ? PlanJson(plan).dump(-1, ' ', false, json::error_handler_t::replace) + "\n"
-                 : PlanText(plan);
+                 : ShownPlanText(plan);
         std::fputs(text.c_str(), out);
     }
     std::fflush(out);

@@ -1,6 +1,8 @@
 #include "result_rows_recorder.h"
 
 #include "engine/note_texts.h"
+#include "shown_texts.h"
+#include "tool_text.h"
 
 #include <cerrno>
 #include <chrono>
@@ -25,7 +27,7 @@ void ResultRowsRecorder::Result(const UpgradeResultNote& note, intptr_t code) {
     row.port = m_ports[row.address];
     row.versionBefore = FieldText(note.versionBefore);
     row.versionAfter = FieldText(note.versionAfter);
-    row.result = ResultText(note.value, code);
+    row.result = ShownResultText(note.value, code);
     row.end = Now();
     // A camera refused at log-in sends no progress: its run began and ended at once.
     const auto started = m_started.find(row.address);
@@ -48,7 +50,9 @@ std::string CsvPathProblem(const std::string& path) {
     // Append mode: an existing file is left as it is until the batch ends.
     std::FILE* file = std::fopen(path.c_str(), "ab");
     if (file == nullptr) {
-        return "cannot write '" + path + "': " + std::strerror(errno);
+        const int failure = errno;
+        return tool_text::Fill(tool_text::translate("tolvane-cli", "cannot write '%1': %2"),
+                               {path, std::strerror(failure)});
     }
     std::fclose(file);
     return "";

@@ -5,6 +5,7 @@
 #include "netaddr/dotted_ipv4.h"
 #include "osa/osa_sleep.h"
 #include "sdk/lpr_sdk.h"
+#include "tool_text.h"
 
 #include <algorithm>
 #include <atomic>
@@ -72,7 +73,8 @@ Clock::time_point StartProbes(const LprSdk& sdk, const ProbeRequest& probes, Cli
     const auto count = static_cast<uint32_t>(probes.addresses.size());
     if (sdk.LprProbeAddresses(probes.addresses.data(), count, FindDeviceCallback,
                               static_cast<NoteOwner*>(&session)) != 0) {
-        std::fprintf(stderr, "tolvane-cli: the probes could not be sent\n");
+        std::fprintf(stderr, "tolvane-cli: %s\n",
+                     tool_text::translate("tolvane-cli", "the probes could not be sent").c_str());
         return Clock::now();
     }
     // A little over the probes' own run, for the last hellos in flight.

@@ -7,6 +7,8 @@
 #include "netaddr/dotted_ipv4.h"
 #include "osa/osa_sleep.h"
 #include "result_rows_recorder.h"
+#include "shown_texts.h"
+#include "tool_text.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -34,7 +36,10 @@ constexpr uint64_t kSdkAllowanceMs = 600'000;
 
 void WriteCsv(const std::string& path, const ResultRowsRecorder& recorder) {
     if (!path.empty() && !WriteWholeFile(path, ResultRowsCsv(recorder.Rows()))) {
-        std::fprintf(stderr, "tolvane-cli: could not write %s\n", path.c_str());
+        std::fprintf(
+            stderr, "tolvane-cli: %s\n",
+            tool_text::Fill(tool_text::translate("tolvane-cli", "could not write %1"), {path})
+                .c_str());
     }
 }
 
@@ -44,11 +49,16 @@ std::optional<UpgradeTarget> ParseUpgradeTarget(const std::string& text, std::st
     std::string fault;
     const std::optional<netaddr::Ipv4Address> parsed = netaddr::ParseIpv4WithPort(text, &fault);
     if (!parsed) {
-        *error = "'" + text + "': " + fault + " (expected a.b.c.d or a.b.c.d:port)";
+        *error = tool_text::Fill(
+            tool_text::translate("tolvane-cli", "'%1': %2 (expected a.b.c.d or a.b.c.d:port)"),
+            {text, fault});
         return std::nullopt;
     }
     if (parsed->value == 0 || parsed->value == 0xffffffffu) {
-        *error = "'" + text + "': not a camera address (0.0.0.0 and 255.255.255.255 are not)";
+        *error = tool_text::Fill(
+            tool_text::translate(
+                "tolvane-cli", "'%1': not a camera address (0.0.0.0 and 255.255.255.255 are not)"),
+            {text});
         return std::nullopt;
     }
     UpgradeTarget target;
@@ -89,7 +99,7 @@ struct BatchTally {
 
 void CountRefused(const std::string& address, BatchTally& tally, CliOutput& output) {
     output.NotDispatched(address);
-    tally.recorder.NotDispatched(address, NotDispatchedText());
+    tally.recorder.NotDispatched(address, ShownNotDispatchedText());
     ++tally.notDispatched;
 }
 

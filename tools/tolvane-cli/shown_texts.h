@@ -1,0 +1,19 @@
+// The engine's operator texts as tolvane-cli shows them, in the language of
+// the run. The engine writes them in Chinese and the window shows the same;
+// every lookup of them for this program happens here, at display time.
+#pragma once
+
+#include "engine/upgrade_plan.h"
+
+#include <cstdint>
+#include <string>
+
+std::string ShownProgressText(int32_t step, const std::string& imageName);
+std::string ShownResultText(int32_t value, intptr_t code);
+std::string ShownRunningSummaryText(int total, int done, int succeeded, int failed);
+std::string ShownFinalSummaryText(int succeeded, int failed);
+std::string ShownNotDispatchedText();
+std::string ShownPlanStepText(const PlanStep& step);
+std::string ShownPlanText(const UpgradePlan& plan);
+// A result text as the upgrade history stored it (in Chinese).
+std::string ShownStoredResultText(const std::string& text);
