@@ -473,10 +473,6 @@ Exit codes:
         <translation>无法发送探测包</translation>
     </message>
     <message>
-        <source>version %1</source>
-        <translation>版本 %1</translation>
-    </message>
-    <message>
         <source>could not write %1</source>
         <translation>无法写入 %1</translation>
     </message>

@@ -6,52 +6,43 @@
 
 namespace {
 
-std::string Engine(const std::string& text) {
-    return tool_text::Lookup("engine", text);
+// The engine composes its texts from translated patterns (an image name or a
+// count inside a sentence), so it is handed the lookup rather than its result.
+std::string Translate(const char* context, const char* text) {
+    return tool_text::Lookup(context, text);
 }
 
 } // namespace
 
 std::string ShownProgressText(int32_t step, const std::string& imageName) {
-    return Engine(ProgressText(step, imageName));
+    return ProgressText(step, imageName, std::string::npos, Translate);
 }
 
 std::string ShownResultText(int32_t value, intptr_t code) {
-    return Engine(ResultText(value, code));
+    return ResultText(value, code, Translate);
 }
 
 std::string ShownRunningSummaryText(int total, int done, int succeeded, int failed) {
-    return Engine(RunningSummaryText(total, done, succeeded, failed));
+    return RunningSummaryText(total, done, succeeded, failed, Translate);
 }
 
 std::string ShownFinalSummaryText(int succeeded, int failed) {
-    return Engine(FinalSummaryText(succeeded, failed));
+    return FinalSummaryText(succeeded, failed, Translate);
 }
 
 std::string ShownNotDispatchedText() {
-    return Engine(NotDispatchedText());
+    return NotDispatchedText(Translate);
 }
 
 std::string ShownPlanStepText(const PlanStep& step) {
-    return Engine(PlanStepText(step));
+    return PlanStepText(step, Translate);
 }
 
 std::string ShownPlanText(const UpgradePlan& plan) {
-    std::string text = plan.address + ":" + std::to_string(plan.port);
-    if (!plan.version.empty()) {
-        text += "  " +
-                tool_text::Fill(tool_text::translate("tolvane-cli", "version %1"), {plan.version});
-    }
-    text += "\n";
-    if (plan.code != UPGRADE_OK) {
-        return text + "  " + ShownResultText(0, plan.code) + "\n";
-    }
-    for (size_t i = 0; i < plan.steps.size(); ++i) {
-        text += "  " + std::to_string(i + 1) + ". " + ShownPlanStepText(plan.steps[i]) + "\n";
-    }
-    return text;
+    return PlanText(plan, Translate);
 }
 
 std::string ShownStoredResultText(const std::string& text) {
-    return Engine(text);
+    // History keeps the stored (Chinese) result texts: fixed texts, looked up whole.
+    return tool_text::Lookup("engine", text);
 }
