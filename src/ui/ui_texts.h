@@ -7,6 +7,7 @@ inline constexpr char kDialogCaption[] = "自动升级工具(2.0.6版本）- 同
 inline constexpr char kAboutCaption[] = "关于 Tolvane";
 inline constexpr char kAboutVersion[] = "Tolvane，1.0 版";
 inline constexpr char kAboutMenuItem[] = "关于 Tolvane(&A)...";
+inline constexpr char kAboutDataFolder[] = "数据文件夹：%1";
 inline constexpr char kOk[] = "确定";
 
 // Labels, buttons and groups.

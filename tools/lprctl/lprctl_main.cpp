@@ -2,6 +2,7 @@
 #include "lprctl_commands.h"
 #include "password_input.h"
 #include "sdk/lpr_sdk.h"
+#include "tolvane_version.h"
 
 #include <CLI/CLI.hpp>
 #include <iostream>
@@ -65,6 +66,7 @@ void AddCredentials(CommandLine& line, CLI::App* command) {
 
 void SetUpOptions(CommandLine& line) {
     line.app.footer(kExitCodes);
+    line.app.set_version_flag("--version", "lprctl " TOLVANE_VERSION, "print the version and exit");
     line.app.require_subcommand(1);
 
     line.search = line.app.add_subcommand("search", "list the cameras that answer a search");

@@ -8,6 +8,7 @@
 #include "plan_command.h"
 #include "result_rows_recorder.h"
 #include "search_command.h"
+#include "tolvane_version.h"
 #include "upgrade_command.h"
 
 #include <CLI/CLI.hpp>
@@ -143,8 +144,14 @@ void AddUpgradeOptions(CommandLine& line) {
 void SetUpOptions(CommandLine& line) {
     line.app.require_subcommand(1);
     line.app.add_flag("--json", line.json, "one JSON object per line");
+    line.app.set_version_flag("--version", "tolvane-cli " TOLVANE_VERSION,
+                              "print the version and exit");
     line.app.add_option("--program-folder", line.programFolder,
-                        "folder holding UpdateFiles and the logs (default: the program's own)");
+                        "data folder: UpdateFiles, the logs and the history (default: beside "
+                        "the program in a portable folder; $XDG_DATA_HOME/tolvane, else "
+                        "~/.local/share/tolvane, when installed in a bin folder)");
+    // Only asked when help is shown; an installed tool lays the folder out then.
+    line.app.footer([] { return "Data folder in use: " + GetProgramFolder(); });
     AddSearchOptions(line);
     AddUpgradeOptions(line);
     AddReportCommands(line);
@@ -251,6 +258,8 @@ int main(int argc, char** argv) {
     if (!line.programFolder.empty()) {
         SetProgramFolderOverride(line.programFolder);
     }
+    // An installed tool lays out its data folder on first start.
+    GetProgramFolder();
     CliOutput output(line.json, stdout);
     if (line.search->parsed()) {
         std::optional<ProbeRequest> probes = ParseProbeRequest(line.searchOptions);
