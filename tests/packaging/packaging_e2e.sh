@@ -60,7 +60,7 @@ done
 
 # Two cameras on addresses no other test uses; a port of this run's own.
 PORT=$((20000 + $$ % 20000))
-"$ROOT/usr/bin/camsim" --count 2 --base 127.77.0.2 --port "$PORT" --version 5.1.7.2 \
+"$ROOT/usr/bin/camsim" --count 2 --base 127.91.0.2 --port "$PORT" --version 5.1.7.2 \
   --discovery-port 0 --ready-file "$WORK/ready" >"$WORK/camsim.out" 2>&1 &
 CAMSIM_PID=$!
 for _ in $(seq 300); do [ -f "$WORK/ready" ] && break; sleep 0.1; done
@@ -71,20 +71,20 @@ TOLVANE_DISCOVERY_PORT=$(sed -n 's/.*discovery port \([0-9]*\).*/\1/p' "$WORK/re
 # The installed tool: cameras and versions, and its data folder laid out.
 search() {
   XDG_DATA_HOME=$1 timeout 60 "$2/tolvane-cli" search --seconds 1 \
-    --add "127.77.0.2:$PORT" --add "127.77.0.3:$PORT"
+    --add "127.91.0.2:$PORT" --add "127.91.0.3:$PORT"
 }
 out=$(search "$WORK/xdg" "$ROOT/usr/bin") || fail "installed tolvane-cli search"
-for a in 127.77.0.2 127.77.0.3; do
+for a in 127.91.0.2 127.91.0.3; do
   grep -qP "^$a\t$PORT\t5\.1\.7\.2$" <<<"$out" || fail "installed search: no $a in: $out"
 done
 [ "$(find "$WORK/xdg/tolvane/UpdateFiles" -mindepth 2 -type d | wc -l)" = 7 ] ||
   fail "no UpdateFiles tree in the installed tool's data folder"
-out=$(timeout 30 "$ROOT/usr/bin/lprctl" version "127.77.0.3:$PORT") || fail "lprctl version"
+out=$(timeout 30 "$ROOT/usr/bin/lprctl" version "127.91.0.3:$PORT") || fail "lprctl version"
 [ "$out" = 5.1.7.2 ] || fail "lprctl version printed '$out'"
 
 # The portable tool keeps everything beside itself.
 out=$(search "$WORK/xdg-portable" "$PORTABLE") || fail "portable tolvane-cli search"
-grep -qP "^127\.77\.0\.3\t$PORT\t5\.1\.7\.2$" <<<"$out" || fail "portable search: $out"
+grep -qP "^127\.91\.0\.3\t$PORT\t5\.1\.7\.2$" <<<"$out" || fail "portable search: $out"
 [ ! -e "$WORK/xdg-portable" ] || fail "the portable tool wrote to the user's data folder"
 [[ $(XDG_DATA_HOME=$WORK/xdg-portable "$PORTABLE/tolvane-cli" --help) == \
   *"Data folder in use: $PORTABLE"* ]] || fail "portable --help names another data folder"
