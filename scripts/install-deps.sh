@@ -11,6 +11,7 @@ PACKAGES=(
   fonts-noto-cjk xvfb xauth x11-utils imagemagick
   iproute2 procps
   ansible-core
+  dpkg-dev help2man lintian desktop-file-utils
 )
 
 missing=()

@@ -4,6 +4,7 @@
 #include "discovery.h"
 #include "event_log.h"
 #include "sim_camera.h"
+#include "tolvane_version.h"
 
 #include <CLI/CLI.hpp>
 #include <asio.hpp>
@@ -154,7 +155,8 @@ void addCameraOptions(CLI::App& app, Options& o) {
     app.add_option("--base", o.base, "address of the first flag-made camera");
     app.add_option("--port", o.camera.port, "TCP port of each flag-made camera")
         ->check(CLI::Range(1, 65535));
-    app.add_option("--version", o.version, "firmware version a.b.c.d");
+    app.add_option("--version", o.version,
+                   "firmware version a.b.c.d; alone, camsim's own version is printed");
     app.add_option("--platform", o.camera.platform,
                    "DM3730, DM8127 or HS3516 (default: from the version)");
     app.add_option("--model", o.camera.model, "model text");
@@ -269,6 +271,12 @@ struct Simulator {
 } // namespace
 
 int main(int argc, char** argv) {
+    // --version names the cameras' firmware; without a value and alone it
+    // asks for the program's, which used to be an error.
+    if (argc == 2 && std::string(argv[1]) == "--version") {
+        std::cout << "camsim " TOLVANE_VERSION "\n";
+        return 0;
+    }
     Options o;
     o.timeScale = defaultTimeScale();
     o.discoveryPort = defaultDiscoveryPort();

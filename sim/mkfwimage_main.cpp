@@ -1,6 +1,7 @@
 // mkfwimage: writes firmware image files and a sample UpdateFiles tree.
 #include "firmware_image.h"
 #include "sample_tree.h"
+#include "tolvane_version.h"
 
 #include <CLI/CLI.hpp>
 #include <iostream>
@@ -8,6 +9,8 @@
 int main(int argc, char** argv) {
     CLI::App app{"mkfwimage: firmware image files for simulated cameras"};
     app.require_subcommand(1);
+    // `image --version` is the image's target version; this one is the program's.
+    app.set_version_flag("--version", "mkfwimage " TOLVANE_VERSION, "print the version and exit");
 
     std::string platform;
     std::string version;

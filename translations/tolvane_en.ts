@@ -382,5 +382,9 @@
         <source>批量升级的进度和成功、失败台数</source>
         <translation>Progress of the batch upgrade, with the numbers succeeded and failed</translation>
     </message>
+    <message>
+        <source>数据文件夹：%1</source>
+        <translation>Data folder: %1</translation>
+    </message>
 </context>
 </TS>

@@ -457,10 +457,6 @@ Exit codes:
         <translation>每行输出一个 JSON 对象</translation>
     </message>
     <message>
-        <source>folder holding UpdateFiles and the logs (default: the program&apos;s own)</source>
-        <translation>存放 UpdateFiles 和日志的目录（默认：程序所在目录）</translation>
-    </message>
-    <message>
         <source>user name and password need 1 to 31 characters</source>
         <translation>用户名和密码须为 1 到 31 个字符</translation>
     </message>
@@ -483,6 +479,14 @@ Exit codes:
     <message>
         <source>&apos;%1&apos;: not a camera address (0.0.0.0 and 255.255.255.255 are not)</source>
         <translation>&apos;%1&apos;：不是设备IP（0.0.0.0 和 255.255.255.255 不可用）</translation>
+    </message>
+    <message>
+        <source>data folder: UpdateFiles, the logs and the history (default: beside the program in a portable folder; $XDG_DATA_HOME/tolvane, else ~/.local/share/tolvane, when installed in a bin folder)</source>
+        <translation>数据文件夹：升级文件(UpdateFiles)、日志和升级历史（默认：便携版在程序旁边；安装在 bin 文件夹时为 $XDG_DATA_HOME/tolvane，未设置则为 ~/.local/share/tolvane）</translation>
+    </message>
+    <message>
+        <source>Data folder in use: %1</source>
+        <translation>当前数据文件夹：%1</translation>
     </message>
 </context>
 <context>
@@ -518,6 +522,10 @@ Exit codes:
     <message>
         <source>TOLVANE_LANG=%1 is not zh or en: ignored</source>
         <translation>TOLVANE_LANG=%1 不是 zh 或 en：已忽略</translation>
+    </message>
+    <message>
+        <source>print the version and exit</source>
+        <translation>显示版本号并退出</translation>
     </message>
 </context>
 </TS>

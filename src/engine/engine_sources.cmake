@@ -1,5 +1,6 @@
 set(TOLVANE_ENGINE_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/program_folder.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/data_folder.cpp
   ${CMAKE_CURRENT_LIST_DIR}/image_catalogue.cpp
   ${CMAKE_CURRENT_LIST_DIR}/upgrade_log.cpp
   ${CMAKE_CURRENT_LIST_DIR}/device_version.cpp

@@ -1,5 +1,7 @@
 #include "engine/program_folder.h"
 
+#include "engine/data_folder.h"
+
 #include <cstdlib>
 #include <filesystem>
 #include <mutex>
@@ -41,5 +43,5 @@ std::string GetProgramFolder() {
         // Without our own path the working folder is the best guess left.
         return WithoutTrailingSeparator(std::filesystem::current_path(ec).string());
     }
-    return WithoutTrailingSeparator(exe.parent_path().string());
+    return WithoutTrailingSeparator(DataFolderFor(exe.parent_path()).string());
 }

@@ -6,7 +6,8 @@
 
 // Without a trailing separator. An override (tests, tolvane-cli) wins over
 // the environment variable TOLVANE_PROGRAM_FOLDER, which wins over the
-// executable's own folder.
+// executable's own folder, or the user's data folder when the executable was
+// installed under a prefix (engine/data_folder.h).
 std::string GetProgramFolder();
 
 // An empty text removes the override.

@@ -1,6 +1,7 @@
 #include "about_dlg.h"
 
 #include "dialog_units.h"
+#include "engine/program_folder.h"
 #include "i18n/translations.h"
 #include "ui_texts.h"
 
@@ -15,7 +16,9 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
     setWindowTitle(i18n::Tr("ui", ui_text::kAboutCaption));
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowCloseButtonHint);
-    setFixedSize(MapDialogX(170, units), MapDialogY(62, units));
+    // Below the template's rows: the data folder, where the operator puts
+    // the images and finds the logs; selectable so that it can be copied.
+    setFixedSize(MapDialogX(170, units), MapDialogY(90, units));
 
     auto* icon = new QLabel(this);
     const QPoint iconAt(MapDialogX(14, units), MapDialogY(14, units));
@@ -27,6 +30,14 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
     QRect versionRect = MapDialogRect({42, 14, 114, 8}, units);
     versionRect.setHeight(std::max(versionRect.height(), version->fontMetrics().height()));
     version->setGeometry(versionRect);
+
+    auto* folder = new QLabel(
+        i18n::Tr("ui", ui_text::kAboutDataFolder).arg(QString::fromStdString(GetProgramFolder())),
+        this);
+    folder->setObjectName(QStringLiteral("IDC_DATA_FOLDER"));
+    folder->setWordWrap(true);
+    folder->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    folder->setGeometry(MapDialogRect({14, 62, 149, 24}, units));
 
     auto* ok = new QPushButton(i18n::Tr("ui", ui_text::kOk), this);
     ok->setObjectName(QStringLiteral("IDOK"));

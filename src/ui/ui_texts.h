@@ -14,6 +14,7 @@ inline constexpr char kDialogCaption[] =
 inline constexpr char kAboutCaption[] = QT_TRANSLATE_NOOP("ui", "关于 Tolvane");
 inline constexpr char kAboutVersion[] = QT_TRANSLATE_NOOP("ui", "Tolvane，1.0 版");
 inline constexpr char kAboutMenuItem[] = QT_TRANSLATE_NOOP("ui", "关于 Tolvane(&A)...");
+inline constexpr char kAboutDataFolder[] = QT_TRANSLATE_NOOP("ui", "数据文件夹：%1");
 inline constexpr char kOk[] = QT_TRANSLATE_NOOP("ui", "确定");
 
 // Labels, buttons and groups.

@@ -2,6 +2,7 @@
 #include "about_dlg.h"
 #include "device_list_ctrl.h"
 #include "dialog_units.h"
+#include "engine/program_folder.h"
 #include "ip_address_ctrl.h"
 #include "ui_test_support.h"
 
@@ -234,6 +235,8 @@ void DialogTests::aboutBoxOpensFromTheContextMenuAndCloses() {
     QCOMPARE(menuItem, QStringLiteral("关于 Tolvane(&A)..."));
     QCOMPARE(caption, QStringLiteral("关于 Tolvane"));
     QVERIFY(labels.contains(QStringLiteral("Tolvane，1.0 版")));
+    QVERIFY(labels.contains(QStringLiteral("数据文件夹：") +
+                            QString::fromStdString(GetProgramFolder())));
     QVERIFY(aboutClosed);
 }
 

@@ -3,6 +3,7 @@
 #include "lprctl_commands.h"
 #include "password_input.h"
 #include "sdk/lpr_sdk.h"
+#include "tolvane_version.h"
 #include "tool_text.h"
 
 #include <CLI/CLI.hpp>
@@ -75,6 +76,8 @@ Exit codes:
   6  the image file cannot be read
   7  timed out waiting for the camera
   8  search: no camera answered)"));
+    line.app.set_version_flag("--version", "lprctl " TOLVANE_VERSION,
+                              translate("tool", "print the version and exit"));
     line.app.require_subcommand(1);
     // --lang may also follow the subcommand.
     line.app.fallthrough();

@@ -9,6 +9,7 @@
 #include "plan_command.h"
 #include "result_rows_recorder.h"
 #include "search_command.h"
+#include "tolvane_version.h"
 #include "tool_text.h"
 #include "upgrade_command.h"
 
@@ -171,11 +172,20 @@ void SetUpOptions(CommandLine& line) {
         translate("tolvane-cli", "Finds licence-plate cameras and upgrades their firmware."));
     line.app.require_subcommand(1);
     line.app.add_flag("--json", line.json, translate("tolvane-cli", "one JSON object per line"));
+    line.app.set_version_flag("--version", "tolvane-cli " TOLVANE_VERSION,
+                              translate("tool", "print the version and exit"));
     line.app.add_option(
         "--program-folder", line.programFolder,
         translate("tolvane-cli",
-                  "folder holding UpdateFiles and the logs (default: the program's own)"));
+                  "data folder: UpdateFiles, the logs and the history (default: beside the "
+                  "program in a portable folder; $XDG_DATA_HOME/tolvane, else "
+                  "~/.local/share/tolvane, when installed in a bin folder)"));
     tool_text::AddLangOption(line.app);
+    // Only asked when help is shown; an installed tool lays the folder out then.
+    line.app.footer([] {
+        return tool_text::Fill(translate("tolvane-cli", "Data folder in use: %1"),
+                               {GetProgramFolder()});
+    });
     AddSearchOptions(line);
     AddUpgradeOptions(line);
     AddReportCommands(line);
@@ -289,6 +299,8 @@ int main(int argc, char** argv) {
     if (!line.programFolder.empty()) {
         SetProgramFolderOverride(line.programFolder);
     }
+    // An installed tool lays out its data folder on first start.
+    GetProgramFolder();
     CliOutput output(line.json, stdout);
     if (line.search->parsed()) {
         std::optional<ProbeRequest> probes = ParseProbeRequest(line.searchOptions);
