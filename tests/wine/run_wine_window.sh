@@ -13,7 +13,7 @@ SCALE=${TOLVANE_TIME_SCALE:-0.05}
 
 WINE=$(command -v wine64 || true)
 [ -n "$WINE" ] || { [ -x /usr/lib/wine/wine64 ] && WINE=/usr/lib/wine/wine64; } || true
-if [ -z "$WINE" ] || ! command -v xvfb-run >/dev/null; then
+if [ -z "$WINE" ] || ! command -v xvfb-run >/dev/null || ! command -v Xvfb >/dev/null; then
   echo "wine64 or Xvfb missing: skipped"
   exit 77
 fi
