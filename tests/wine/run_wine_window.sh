@@ -1,13 +1,16 @@
 #!/usr/bin/env bash
 # Runs the Windows window's driver under Wine on its own X server (Xvfb),
 # against its own camsim on its own loopback range and discovery port.
-#   run_wine_window.sh TOLVANE_EXE DRIVER_EXE CAMSIM MKFWIMAGE FLEET WINEPREFIX [PREFIX]
+#   run_wine_window.sh TOLVANE_EXE DRIVER_EXE CAMSIM MKFWIMAGE FLEET OWN_WINEPREFIX [PREFIX]
 # Exits 77 (skipped) when wine64 or Xvfb is missing. With
 # TOLVANE_SCREENSHOT_DIR set, the window after the batch is saved there as
 # screenshot-windows.png.
 set -euo pipefail
 TOLVANE_EXE=$1 DRIVER=$2 CAMSIM=$3 MKFWIMAGE=$4 FLEET=$5
-export WINEPREFIX=$6
+# The caller's prefix when it has one (and its wineserver is left alone);
+# else our own, kept between runs.
+OWN_PREFIX=""
+[ -n "${WINEPREFIX:-}" ] || { export WINEPREFIX=$6; OWN_PREFIX=1; }
 PREFIX=${7:-127.79.0.}
 SCALE=${TOLVANE_TIME_SCALE:-0.05}
 
@@ -69,7 +72,7 @@ timeout 300 "$WINE" wine_window_test.exe "\$EXE" "$PREFIX" $SHOT
 INNER
 status=0
 timeout 400 xvfb-run -a -s "-screen 0 1600x1000x24" bash "$WORK/inner.sh" || status=$?
-timeout 30 env WINEPREFIX="$WINEPREFIX" "${WINE%wine64}wineserver" -k 2>/dev/null || true
+[ -z "$OWN_PREFIX" ] || timeout 30 "${WINE%wine64}wineserver" -k 2>/dev/null || true
 if [ -n "$SHOT" ] && [ -f "$WORK/$SHOT" ] && command -v convert >/dev/null; then
   convert "$WORK/$SHOT" "$TOLVANE_SCREENSHOT_DIR/screenshot-windows.png" &&
     echo "saved $TOLVANE_SCREENSHOT_DIR/screenshot-windows.png"
