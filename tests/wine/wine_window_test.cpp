@@ -96,6 +96,17 @@ void RunBatch(HANDLE process, DWORD processId, HWND dialog, const std::string& p
     Expect(WindowText(GetDlgItem(dialog, kIdcEditPort)), "80", "port default");
     Expect(WindowText(GetDlgItem(dialog, kIdcEditUser)), "admin", "user default");
 
+    // A notice: the single command with the address box still at 0.0.0.0.
+    Click(dialog, kIdcUpgrade);
+    HWND notice = WaitForBox(processId, dialog, 10);
+    Check(notice != nullptr, "notice box");
+    if (notice) {
+        Expect(MessageBoxText(notice), "请输入设备IP！", "notice text");
+        Expect(WindowText(notice), "提示", "notice caption");
+        PostMessageW(GetDlgItem(notice, IDOK), BM_CLICK, 0, 0);
+        Check(WaitFor([&] { return !IsWindow(notice); }, 10), "notice closes on OK");
+    }
+
     Click(dialog, kIdcSearch);
     Check(WaitFor([&] { return list.Count() == kDemoFleetSize; }, 30), "search lists the fleet");
     Check(WaitFor(
