@@ -12,6 +12,7 @@ PACKAGES=(
   iproute2 procps
   ansible-core
   dpkg-dev help2man lintian desktop-file-utils
+  g++-mingw-w64-x86-64-posix wine wine64
 )
 
 missing=()

@@ -17,7 +17,10 @@ constexpr uint32_t UPGRADE_TASK_COUNT = 5;
 constexpr uint16_t CMD_UPDATE_DEVICE = 101;
 constexpr uint16_t CMD_GET_DEVICE_VERSION = 102;
 
+// windows.h, where it is included, defines the same number as a macro.
+#ifndef WM_USER
 constexpr uint32_t WM_USER = 0x0400;
+#endif
 constexpr uint32_t WM_DEVICE_FOUND = WM_USER + 200;
 constexpr uint32_t WM_UPGRADE_RESULT = WM_USER + 201;
 constexpr uint32_t WM_UPGRADE_PROGRESS = WM_USER + 202;

@@ -3,18 +3,10 @@
 #include "sdk/camera_messages.h"
 #include "sdk/hello_reader.h"
 
-#include <arpa/inet.h>
-#include <cerrno>
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
-#include <fcntl.h>
-#include <ifaddrs.h>
-#include <net/if.h>
-#include <netinet/in.h>
-#include <poll.h>
 #include <set>
-#include <sys/socket.h>
-#include <unistd.h>
 #include <utility>
 #include <vector>
 
@@ -28,39 +20,17 @@ constexpr int kReceiveBufferBytes = 4 << 20;
 
 // 255.255.255.255, the broadcast address of every IPv4 interface that has
 // one, and the loopback network's broadcast address; each once.
-std::vector<in_addr_t> ProbeTargets() {
-    std::set<in_addr_t> targets = {htonl(INADDR_BROADCAST), inet_addr("127.255.255.255")};
-    ifaddrs* list = nullptr;
-    if (getifaddrs(&list) == 0) {
-        for (ifaddrs* it = list; it != nullptr; it = it->ifa_next) {
-            if (it->ifa_addr == nullptr || it->ifa_addr->sa_family != AF_INET ||
-                (it->ifa_flags & IFF_BROADCAST) == 0 || (it->ifa_flags & IFF_UP) == 0 ||
-                it->ifa_broadaddr == nullptr) {
-                continue;
-            }
-            targets.insert(
-                reinterpret_cast<const sockaddr_in*>(it->ifa_broadaddr)->sin_addr.s_addr);
-        }
-        freeifaddrs(list);
+std::vector<uint32_t> ProbeTargets() {
+    std::set<uint32_t> targets = {NetworkOrder(0xffffffffu), NetworkOrder(0x7fffffffu)};
+    for (uint32_t broadcast : InterfaceBroadcastAddresses()) {
+        targets.insert(broadcast);
     }
     return {targets.begin(), targets.end()};
 }
 
-void SendProbes(int sock, const std::string& probe, uint16_t port) {
-    for (in_addr_t target : ProbeTargets()) {
-        sockaddr_in to{};
-        to.sin_family = AF_INET;
-        to.sin_port = htons(port);
-        to.sin_addr.s_addr = target;
-        // A network without a route for one target must not stop the others.
-        (void)sendto(sock, probe.data(), probe.size(), 0, reinterpret_cast<const sockaddr*>(&to),
-                     sizeof to);
-    }
-}
-
 struct SearchArgs {
-    int sock;
-    int wakeFd;
+    std::unique_ptr<UdpSocket> socket;
+    Waker* waker;
     uint16_t port;
     LprFindDeviceCallback callback;
     void* userData;
@@ -76,24 +46,23 @@ void SearchLoop(SearchArgs args) {
     while (!args.stop->load()) {
         Clock::time_point now = Clock::now();
         if (now >= nextProbe) {
-            SendProbes(args.sock, probe, args.port);
+            // A network without a route for one target must not stop the others.
+            for (uint32_t target : ProbeTargets()) {
+                args.socket->SendTo(target, args.port, probe);
+            }
             nextProbe = now + std::chrono::milliseconds(kProbeIntervalMs);
         }
         auto wait = std::chrono::duration_cast<std::chrono::milliseconds>(nextProbe - now);
-        pollfd fds[2] = {{args.sock, POLLIN, 0}, {args.wakeFd, POLLIN, 0}};
-        int ready = poll(fds, 2, static_cast<int>(std::max<long>(1, wait.count())));
-        if (ready < 0 && errno != EINTR) {
+        WaitResult ready = WaitForDatagram(*args.socket, *args.waker,
+                                           static_cast<int>(std::max<long>(1, wait.count())));
+        if (ready == WaitResult::Failed || ready == WaitResult::Woken) {
             break;
         }
-        if (fds[1].revents != 0) {
-            break;
-        }
-        if ((fds[0].revents & POLLIN) != 0) {
-            DrainHellos(args.sock, nonce, reported,
+        if (ready == WaitResult::Readable) {
+            DrainHellos(*args.socket, nonce, reported,
                         HelloSink{args.callback, args.userData, args.stop, args.dropped});
         }
     }
-    close(args.sock);
 }
 
 } // namespace
@@ -123,53 +92,37 @@ bool DeviceSearch::Start(LprFindDeviceCallback callback, void* userData, uint16_
     if (callback == nullptr || thread_.joinable()) {
         return false;
     }
-    int sock = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
-    if (sock < 0) {
+    auto socket = std::make_unique<UdpSocket>();
+    auto waker = std::make_unique<Waker>();
+    if (!socket->Open(/*broadcast=*/true, kReceiveBufferBytes) || !waker->Usable()) {
         return false;
     }
-    int on = 1;
-    int receiveBuffer = kReceiveBufferBytes;
-    setsockopt(sock, SOL_SOCKET, SO_BROADCAST, &on, sizeof on);
-    setsockopt(sock, SOL_SOCKET, SO_RCVBUF, &receiveBuffer, sizeof receiveBuffer);
-    sockaddr_in any{};
-    any.sin_family = AF_INET;
-    any.sin_addr.s_addr = htonl(INADDR_ANY);
-    if (bind(sock, reinterpret_cast<const sockaddr*>(&any), sizeof any) != 0 ||
-        pipe2(wakeFds_, O_CLOEXEC | O_NONBLOCK) != 0) {
-        close(sock);
-        wakeFds_[0] = wakeFds_[1] = -1;
-        return false;
-    }
+    waker_ = std::move(waker);
     stop_.store(false);
     dropped_.store(0);
-    thread_ = std::thread(
-        SearchLoop, SearchArgs{sock, wakeFds_[0], port, callback, userData, &stop_, &dropped_});
+    thread_ = std::thread(SearchLoop, SearchArgs{std::move(socket), waker_.get(), port, callback,
+                                                 userData, &stop_, &dropped_});
     return true;
 }
 
 void DeviceSearch::Stop() {
     std::thread running;
-    int fds[2] = {-1, -1};
+    std::unique_ptr<Waker> waker;
     {
         std::lock_guard<std::mutex> lock(mutex_);
         if (!thread_.joinable()) {
             return;
         }
         stop_.store(true);
-        char wake = 1;
-        (void)write(wakeFds_[1], &wake, 1);
+        waker_->Wake();
         if (thread_.get_id() == std::this_thread::get_id()) {
             return; // from the callback: the thread ends once the callback returns
         }
         running = std::move(thread_);
-        fds[0] = wakeFds_[0];
-        fds[1] = wakeFds_[1];
-        wakeFds_[0] = wakeFds_[1] = -1;
+        waker = std::move(waker_);
     }
     // Joined without the lock, so a callback that calls Stop never deadlocks.
     running.join();
-    close(fds[0]);
-    close(fds[1]);
 }
 
 } // namespace lpr

@@ -3,10 +3,12 @@
 #pragma once
 
 #include "sdk/lpr_sdk.h"
+#include "sdk/udp_socket.h"
 
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -45,7 +47,7 @@ public:
 private:
     std::mutex mutex_;
     std::thread thread_;
-    int wakeFds_[2] = {-1, -1};
+    std::unique_ptr<Waker> waker_;
     std::atomic<bool> stop_{false};
     std::atomic<uint32_t> dropped_{0};
 };

@@ -7,7 +7,6 @@
 #include <cctype>
 #include <cstdio>
 #include <map>
-#include <openssl/rand.h>
 #include <random>
 
 namespace lpr {
@@ -304,7 +303,7 @@ std::string MakeDigestAuthorization(const DigestChallenge& challenge,
 
 std::string MakeClientNonce() {
     unsigned char bytes[16];
-    if (RAND_bytes(bytes, sizeof bytes) != 1) {
+    if (!RandomBytes(bytes, sizeof bytes)) {
         // A failing RAND is not a reason to refuse a log-in; the system's
         // own random source serves as well for a client nonce.
         std::random_device device;

@@ -3,10 +3,7 @@
 #include "sdk/camera_messages.h"
 #include "sdk/image_digest_cache.h"
 #include "sdk/lpr_sdk.h"
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include "sdk/native_file.h"
 
 namespace lpr {
 namespace {
@@ -17,15 +14,15 @@ namespace {
 constexpr long kUploadBaseMs = 60000;
 constexpr uint64_t kSlowestBytesPerSecond = 128 * 1024;
 
-class FdCloser {
+class FileCloser {
 public:
-    explicit FdCloser(int fd) : fd_(fd) {}
-    ~FdCloser() { close(fd_); }
-    FdCloser(const FdCloser&) = delete;
-    FdCloser& operator=(const FdCloser&) = delete;
+    explicit FileCloser(NativeFile file) : file_(file) {}
+    ~FileCloser() { CloseNativeFile(file_); }
+    FileCloser(const FileCloser&) = delete;
+    FileCloser& operator=(const FileCloser&) = delete;
 
 private:
-    int fd_;
+    NativeFile file_;
 };
 
 // The outcome of a refused upload: the camera's code, else what the status
@@ -68,20 +65,16 @@ FirmwareUpload::~FirmwareUpload() {
 }
 
 bool FirmwareUpload::Start(const CameraEndpoint& endpoint, const std::string& imagePath) {
-    int fd = open(imagePath.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        return false;
-    }
-    struct stat info {};
-    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        close(fd); // a folder, a pipe or a device is no image
+    // A folder, a pipe or a device is no image.
+    std::optional<NativeFile> file = OpenRegularFile(imagePath);
+    if (!file) {
         return false;
     }
     std::thread previous;
     {
         std::lock_guard<std::mutex> lock(mutex_);
         if (phase_ == Phase::Sending) {
-            close(fd);
+            CloseNativeFile(*file);
             return false;
         }
         previous = std::move(thread_); // finished; joined below, outside the lock
@@ -94,14 +87,14 @@ bool FirmwareUpload::Start(const CameraEndpoint& endpoint, const std::string& im
         previous.join();
     }
     std::lock_guard<std::mutex> lock(mutex_);
-    thread_ = std::thread(&FirmwareUpload::Run, this, endpoint, fd);
+    thread_ = std::thread(&FirmwareUpload::Run, this, endpoint, *file);
     return true;
 }
 
-void FirmwareUpload::Run(CameraEndpoint endpoint, int fd) {
-    FdCloser closer(fd);
+void FirmwareUpload::Run(CameraEndpoint endpoint, NativeFile file) {
+    FileCloser closer(file);
     uint64_t size = 0;
-    std::optional<std::string> sha = ImageSha256(fd, size, &cancel_);
+    std::optional<std::string> sha = ImageSha256(file, size, &cancel_);
     if (!sha) {
         Finish(cancel_.load()
                    ? UploadOutcome{LPR_UPDATE_STATE_TRANSPORT_FAILED, LPR_ERR_LOST_WHILE_SENDING}
@@ -113,7 +106,7 @@ void FirmwareUpload::Run(CameraEndpoint endpoint, int fd) {
     call.method = "POST";
     call.path = "/api/v1/firmware";
     call.contentType = "application/octet-stream";
-    call.file = FileBody{fd, size};
+    call.file = FileBody{file, size};
     call.headers.push_back("X-Firmware-Sha256: " + *sha);
     call.limits.connectMs = limits_.connectMs;
     call.limits.totalMs = kUploadBaseMs + static_cast<long>(size / kSlowestBytesPerSecond * 1000);

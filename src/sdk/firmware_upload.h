@@ -4,6 +4,7 @@
 #pragma once
 
 #include "sdk/http_client.h"
+#include "sdk/native_file.h"
 
 #include <atomic>
 #include <cstdint>
@@ -51,7 +52,7 @@ public:
 private:
     enum class Phase { None, Sending, Accepted, Finished };
 
-    void Run(CameraEndpoint endpoint, int fd);
+    void Run(CameraEndpoint endpoint, NativeFile file);
     void Finish(UploadOutcome outcome);
     UploadOutcome Poll(const CameraEndpoint& endpoint) const;
 

@@ -2,11 +2,7 @@
 
 #include "sdk/camera_messages.h"
 
-#include <arpa/inet.h>
-#include <cerrno>
-#include <netinet/in.h>
 #include <random>
-#include <sys/socket.h>
 
 namespace lpr {
 
@@ -23,29 +19,18 @@ std::string MakeSearchNonce() {
     return nonce;
 }
 
-void DrainHellos(int sock, const std::string& nonce, ReportedCameras& reported,
+void DrainHellos(UdpSocket& socket, const std::string& nonce, ReportedCameras& reported,
                  const HelloSink& sink) {
     char buffer[kMaxHelloBytes + 1];
-    for (;;) {
-        sockaddr_in from{};
-        socklen_t fromLength = sizeof from;
-        ssize_t got = recvfrom(sock, buffer, sizeof buffer, MSG_DONTWAIT | MSG_TRUNC,
-                               reinterpret_cast<sockaddr*>(&from), &fromLength);
-        if (got < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            return; // EAGAIN: nothing more waiting
+    while (std::optional<ReceivedDatagram> got = socket.Receive(buffer, sizeof buffer)) {
+        if (got->tooLong || got->length > kMaxHelloBytes) {
+            continue;
         }
-        if (static_cast<std::size_t>(got) > kMaxHelloBytes || from.sin_family != AF_INET) {
-            continue; // MSG_TRUNC gives the real length of an oversized one
-        }
-        std::optional<Hello> hello =
-            ParseHello(std::string_view(buffer, static_cast<std::size_t>(got)), nonce);
+        std::optional<Hello> hello = ParseHello(std::string_view(buffer, got->length), nonce);
         if (!hello) {
             continue;
         }
-        auto key = std::make_pair(static_cast<uint32_t>(from.sin_addr.s_addr), hello->port);
+        auto key = std::make_pair(got->source, hello->port);
         if (reported.count(key) != 0) {
             continue;
         }
@@ -54,9 +39,8 @@ void DrainHellos(int sock, const std::string& nonce, ReportedCameras& reported,
             continue;
         }
         reported.insert(key);
-        char address[INET_ADDRSTRLEN] = {};
-        inet_ntop(AF_INET, &from.sin_addr, address, sizeof address);
-        sink.callback(0, address, hello->port, 0, 0, 0, sink.userData);
+        const std::string address = DottedText(got->source);
+        sink.callback(0, address.c_str(), hello->port, 0, 0, 0, sink.userData);
         if (sink.stop->load()) {
             return;
         }

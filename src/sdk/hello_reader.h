@@ -3,6 +3,7 @@
 #pragma once
 
 #include "sdk/lpr_sdk.h"
+#include "sdk/udp_socket.h"
 
 #include <atomic>
 #include <cstdint>
@@ -28,7 +29,7 @@ struct HelloSink {
 using ReportedCameras = std::set<std::pair<uint32_t, uint16_t>>;
 
 // Reads every waiting datagram and reports the cameras not yet reported.
-void DrainHellos(int sock, const std::string& nonce, ReportedCameras& reported,
+void DrainHellos(UdpSocket& socket, const std::string& nonce, ReportedCameras& reported,
                  const HelloSink& sink);
 
 } // namespace lpr

@@ -1,9 +1,10 @@
-// One authenticated HTTP/1.1 exchange with a camera over libcurl: an
+// One authenticated HTTP/1.1 exchange with a camera: an
 // unauthenticated first request fetches the Digest challenge, the second
 // carries the answer. Every exchange is bounded in time and in answer size.
 #pragma once
 
 #include "sdk/digest_auth.h"
+#include "sdk/native_file.h"
 
 #include <atomic>
 #include <cstdint>
@@ -30,7 +31,7 @@ struct HttpLimits {
 
 // A request body streamed from an open file, `size` bytes from offset 0.
 struct FileBody {
-    int fd = -1;
+    NativeFile file{};
     uint64_t size = 0;
 };
 
@@ -65,7 +66,7 @@ struct HttpResult {
 // The path part must start with '/'; the address must already be validated.
 HttpResult PerformCameraCall(const CameraEndpoint& endpoint, const HttpCall& call);
 
-// libcurl's global set-up, once per process; safe from any thread.
-void EnsureCurlInitialised();
+// The HTTP library's global set-up, once per process; safe from any thread.
+void EnsureHttpInitialised();
 
 } // namespace lpr

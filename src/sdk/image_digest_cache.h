@@ -3,6 +3,8 @@
 // as a large part of each transfer.
 #pragma once
 
+#include "sdk/native_file.h"
+
 #include <atomic>
 #include <cstdint>
 #include <optional>
@@ -11,10 +13,10 @@
 namespace lpr {
 
 // The hex SHA-256 of the open file and its size. Reuses an earlier result
-// when device, inode, size, modification and change times all match; a file
+// when volume, file identity, size, modification and change times all match; a file
 // that changed while it was being hashed, or changed in the last seconds, is
 // not remembered.
-std::optional<std::string> ImageSha256(int fd, uint64_t& size,
+std::optional<std::string> ImageSha256(NativeFile file, uint64_t& size,
                                        const std::atomic<bool>* cancelled = nullptr);
 
 } // namespace lpr

@@ -32,7 +32,7 @@ ProbeScans& TheProbes() {
 }
 
 int32_t NetSetup() {
-    EnsureCurlInitialised();
+    EnsureHttpInitialised();
     return 0;
 }
 

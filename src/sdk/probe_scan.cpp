@@ -2,17 +2,12 @@
 
 #include "sdk/camera_messages.h"
 #include "sdk/hello_reader.h"
+#include "sdk/udp_socket.h"
 
 #include <algorithm>
 #include <atomic>
-#include <cerrno>
-#include <fcntl.h>
-#include <netinet/in.h>
-#include <poll.h>
 #include <string>
-#include <sys/socket.h>
 #include <thread>
-#include <unistd.h>
 
 namespace lpr {
 
@@ -39,24 +34,15 @@ struct ProbeScans::Scan {
     void* userData = nullptr;
     uint16_t port = 0;
     ProbePacer* pacer = nullptr;
-    int sock = -1;
-    int wakeFds[2] = {-1, -1};
+    UdpSocket socket;
+    Waker waker;
     std::atomic<bool> stop{false};
     std::atomic<bool> finished{false};
     std::thread thread;
 
-    ~Scan() {
-        for (int fd : {sock, wakeFds[0], wakeFds[1]}) {
-            if (fd >= 0) {
-                close(fd);
-            }
-        }
-    }
-
     void AskToStop() {
         stop.store(true);
-        char wake = 1;
-        (void)write(wakeFds[1], &wake, 1);
+        waker.Wake();
     }
 
     // Reports answers until `deadline`; false once asked to stop.
@@ -68,13 +54,12 @@ struct ProbeScans::Scan {
             if (left <= 0) {
                 return true;
             }
-            pollfd fds[2] = {{sock, POLLIN, 0}, {wakeFds[0], POLLIN, 0}};
-            const int ready = poll(fds, 2, static_cast<int>(left));
-            if ((ready < 0 && errno != EINTR) || fds[1].revents != 0) {
+            const WaitResult ready = WaitForDatagram(socket, waker, static_cast<int>(left));
+            if (ready == WaitResult::Failed || ready == WaitResult::Woken) {
                 return false;
             }
-            if ((fds[0].revents & POLLIN) != 0) {
-                DrainHellos(sock, nonce, reported, sink);
+            if (ready == WaitResult::Readable) {
+                DrainHellos(socket, nonce, reported, sink);
             }
         }
         return false;
@@ -88,14 +73,9 @@ struct ProbeScans::Scan {
         for (size_t i = 0; going && i < addresses.size(); ++i) {
             going = Listen(pacer->Reserve(), nonce, reported);
             if (going) {
-                sockaddr_in to{};
-                to.sin_family = AF_INET;
-                to.sin_port = htons(port);
-                to.sin_addr.s_addr = htonl(addresses[i]);
                 // No SO_BROADCAST: a broadcast address is refused here, one
                 // unreachable address does not end the scan.
-                (void)sendto(sock, probe.data(), probe.size(), 0,
-                             reinterpret_cast<const sockaddr*>(&to), sizeof to);
+                socket.SendTo(NetworkOrder(addresses[i]), port, probe);
             }
         }
         if (going) {
@@ -139,16 +119,7 @@ bool ProbeScans::Start(const uint32_t* addresses, uint32_t count, LprFindDeviceC
     scan->userData = userData;
     scan->port = port;
     scan->pacer = &pacer_;
-    scan->sock = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
-    if (scan->sock < 0 || pipe2(scan->wakeFds, O_CLOEXEC | O_NONBLOCK) != 0) {
-        return false;
-    }
-    int receiveBuffer = kReceiveBufferBytes;
-    setsockopt(scan->sock, SOL_SOCKET, SO_RCVBUF, &receiveBuffer, sizeof receiveBuffer);
-    sockaddr_in any{};
-    any.sin_family = AF_INET;
-    any.sin_addr.s_addr = htonl(INADDR_ANY);
-    if (bind(scan->sock, reinterpret_cast<const sockaddr*>(&any), sizeof any) != 0) {
+    if (!scan->waker.Usable() || !scan->socket.Open(/*broadcast=*/false, kReceiveBufferBytes)) {
         return false;
     }
     Scan* running = scan.get();

@@ -1,18 +1,10 @@
-# The network implementation of the camera SDK.
+# The network SDK on POSIX: libcurl, sockets, OpenSSL.
+include(${CMAKE_CURRENT_LIST_DIR}/sdk_protocol_sources.cmake)
 find_package(CURL REQUIRED)
 find_package(OpenSSL REQUIRED)
-find_package(nlohmann_json REQUIRED)
 list(APPEND TOLVANE_SDK_SOURCES
-  camera_calls.cpp
-  camera_messages.cpp
-  device_search.cpp
-  digest_auth.cpp
-  firmware_upload.cpp
-  hashing.cpp
-  hello_reader.cpp
-  image_digest_cache.cpp
-  http_client.cpp
-  network_sdk.cpp
-  probe_scan.cpp
-  session_registry.cpp)
-list(APPEND TOLVANE_SDK_LIBS CURL::libcurl OpenSSL::Crypto nlohmann_json::nlohmann_json)
+  hashing_openssl.cpp
+  http_transport_curl.cpp
+  native_file_posix.cpp
+  udp_socket_posix.cpp)
+list(APPEND TOLVANE_SDK_LIBS CURL::libcurl OpenSSL::Crypto)

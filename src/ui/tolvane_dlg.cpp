@@ -36,15 +36,16 @@ int64_t NowNs() {
 } // namespace
 
 CTolvaneDlg::CTolvaneDlg(QWidget* parent)
-    : QDialog(parent),
-      m_batch(UPGRADE_TASK_COUNT, [this](uint32_t worker, const BatchCamera& camera) {
+    : QDialog(parent), m_state([this](uint32_t worker, const BatchCamera& camera) {
           return ::SendUpgradeRequest(m_upgradeTasks.data(), worker, camera.address.c_str(),
                                       camera.port, camera.user.c_str(), camera.password.c_str(),
                                       this);
       }) {
+    m_state.SetTranslator(i18n::TrUtf8);
     m_hIcon = QIcon(QStringLiteral(":/tolvane/tolvane.png"));
     LprSdkActive().LprSetup();
     BuildControls();
+    m_rows.Attach(m_listDevices);
     OnInitDialog();
 }
 
@@ -123,16 +124,10 @@ int32_t CTolvaneDlg::SendVersionRequest(const QString& address, int32_t port) {
 }
 
 std::optional<QColor> CTolvaneDlg::RowColour(uintptr_t state) {
-    switch (state) {
-    case ROW_UPGRADING:
-        return QColor(96, 123, 139);
-    case ROW_SUCCEEDED:
-        return QColor(64, 224, 205);
-    case ROW_FAILED:
-        return QColor(255, 127, 80);
-    default:
+    const std::optional<RowRgb> rgb = ::RowColour(state);
+    if (!rgb)
         return std::nullopt;
-    }
+    return QColor(rgb->red, rgb->green, rgb->blue);
 }
 
 QString CTolvaneDlg::ApplicationName() {
@@ -145,7 +140,7 @@ bool CTolvaneDlg::event(QEvent* event) {
     auto* note = static_cast<NoteEvent*>(event);
     // After the close sequence the dialog handles nothing more: the event
     // frees the note when it is destroyed.
-    if (!m_bClosed) {
+    if (!m_state.Closed()) {
         note->Take();
         DispatchNote(note->Message(), note->WParam(), note->LParam());
     }

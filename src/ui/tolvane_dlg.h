@@ -1,9 +1,11 @@
 // The main dialog: single and batch upgrades of the cameras of the network.
 #pragma once
 
-#include "dialog/batch_dispatch.h"
+#include "dialog/dialog_ids.h"
+#include "dialog/dialog_state.h"
 #include "dialog_units.h"
 #include "engine/requests_notes.h"
+#include "list_rows.h"
 
 #include <QColor>
 #include <QDialog>
@@ -29,44 +31,6 @@ class QMenu;
 class QPushButton;
 class StatusLine;
 struct OsaTask;
-
-// Control ids of the dialog template (also the controls' object names).
-constexpr int IDC_EDIT_PORT = 1000;
-constexpr int IDC_EDIT_USER = 1001;
-constexpr int IDC_LIST_DEVICES = 1002;
-constexpr int IDC_BTN_UPGRADE = 1003;
-constexpr int IDC_BTN_SEARCH = 1004;
-constexpr int IDC_EDIT_PASSWORD = 1005;
-constexpr int IDC_IPADDRESS = 1006;
-constexpr int IDC_STATIC_SINGLE_STATUS = 1008;
-constexpr int IDC_STATIC_BATCH_STATUS = 1009;
-constexpr int IDC_BTN_BATCH_UPGRADE = 1010;
-
-constexpr uint32_t IDM_ABOUTBOX = 0x0010;
-
-// Device list columns.
-constexpr int COL_CHECK = 0;
-constexpr int COL_IP = 1;
-constexpr int COL_PORT = 2;
-constexpr int COL_VERSION = 3;
-constexpr int COL_PROGRESS = 4;
-
-// Row states, kept in each row's item data.
-constexpr uintptr_t ROW_STATE_NONE = 0;
-constexpr uintptr_t ROW_UPGRADING = 1;
-constexpr uintptr_t ROW_SUCCEEDED = 2;
-constexpr uintptr_t ROW_FAILED = 3;
-
-// Credentials of every batch upgrade and plan.
-inline constexpr char kBatchUser[] = "admin";
-inline constexpr char kBatchPassword[] = "ploma";
-
-// The tick that the next click on the tick column's heading gives every row.
-extern int32_t g_bSelectAll;
-
-// True when `first` sorts before `second`, in the one address order of the
-// project (netaddr::AddressLess), which the command line's search shares.
-bool IsAddressLess(const QString& first, const QString& second);
 
 class CTolvaneDlg : public QDialog, public NoteOwner {
     Q_OBJECT
@@ -122,11 +86,11 @@ public:
     static QString ApplicationName();
 
     // Read-only views for tests and automation.
-    int32_t SingleMode() const { return m_bSingleMode; }
-    int32_t Total() const { return m_nTotal; }
-    int32_t Succeeded() const { return m_nSucceeded; }
-    int32_t Failed() const { return m_nFailed; }
-    bool CloseEnabled() const { return m_bCloseEnabled; }
+    int32_t SingleMode() const { return m_state.SingleMode(); }
+    int32_t Total() const { return m_state.Total(); }
+    int32_t Succeeded() const { return m_state.Succeeded(); }
+    int32_t Failed() const { return m_state.Failed(); }
+    bool CloseEnabled() const { return m_state.CloseEnabled(); }
     DeviceListCtrl* DeviceList() const { return m_listDevices; }
     IpAddressCtrl* AddressBox() const { return m_ipAddress; }
     // Longest single note or command handler so far, in nanoseconds; and all
@@ -171,7 +135,6 @@ private:
     void DispatchNote(uint32_t message, uintptr_t wParam, intptr_t lParam);
     void TimeHandler(int64_t startNs);
     bool FinishBatchIfDone();
-    void MarkRowNotSent(int row, int32_t sendResult);
     void AddProbeMenuEntries(QMenu& menu);
     NoteOwner* ProbeOwner();
     int FindRow(const QString& address) const; // -1 when no row has it
@@ -179,7 +142,6 @@ private:
     void NoteRowResult(const QString& address, const UpgradeResultNote& note);
     void OnPlanReady(const QString& text);
     void JoinPlanThread();
-    void SendNextOfWorker(const QString& address);
 
     QIcon m_hIcon;
     QString m_strPort;
@@ -190,13 +152,9 @@ private:
     IpAddressCtrl* m_ipAddress = nullptr;
     std::array<OsaTask*, UPGRADE_TASK_COUNT> m_upgradeTasks{};
     OsaTask* m_versionTask = nullptr;
-    // The running batch's cameras, rows by tag, over the five workers.
-    BatchDispatcher m_batch;
-    int32_t m_bSingleMode = 0;
+    // Mode, counts, the running batch's cameras and the close rules.
+    DialogState m_state;
     QString m_strBatchStatus;
-    int32_t m_nTotal = 0;
-    int32_t m_nSucceeded = 0;
-    int32_t m_nFailed = 0;
     std::atomic<int32_t> m_bRunning{1};
 
     // Controls bound to the texts above.
@@ -210,8 +168,7 @@ private:
     QPushButton* m_btnBatch = nullptr;
 
     std::atomic<NoteWindow> m_noteWindow{0};
-    bool m_bCloseEnabled = true; // the close request is refused while false
-    bool m_bClosed = false;      // the close sequence has run
+    ListRows m_rows; // m_listDevices as the dialog's logic sees it
     int64_t m_longestHandlerNs = 0;
     CProbeReceiver* m_probeReceiver = nullptr; // made at the first probe
 

@@ -7,7 +7,7 @@
 #include <QKeyEvent>
 
 bool CTolvaneDlg::OnClose() {
-    if (!m_bCloseEnabled)
+    if (!m_state.CloseEnabled())
         return false;
     StopWorkersAndSdk();
     done(QDialog::Rejected);
@@ -15,12 +15,9 @@ bool CTolvaneDlg::OnClose() {
 }
 
 void CTolvaneDlg::StopWorkersAndSdk() {
-    if (m_bClosed)
+    if (!m_state.MarkClosed())
         return;
-    m_bClosed = true;
     m_bRunning = 0;
-    // Cameras of a batch that never went out are dropped with it.
-    m_batch.Clear();
     // From here no worker or search thread can reach the dialog; notes still
     // queued are freed undispatched.
     StopEngine(m_upgradeTasks.data(), m_upgradeTasks.size(), m_versionTask, m_noteWindow.load());

@@ -58,7 +58,7 @@ void CTolvaneDlg::OnAddDevice() {
     const int wait = started == 0 ? static_cast<int>(LprProbeDurationMs(1)) + kAnswerMarginMs : 0;
     const QString text = QString::fromStdString(netaddr::FormatIpv4(address));
     QTimer::singleShot(wait, this, [this, text, port] {
-        if (!m_bClosed && FindRow(text) < 0)
+        if (!m_state.Closed() && FindRow(text) < 0)
             OnDeviceFound(port,
                           reinterpret_cast<intptr_t>(new FoundDeviceNote(text.toStdString())));
     });
@@ -78,7 +78,7 @@ void CTolvaneDlg::OnScanRange() {
 
 intptr_t CTolvaneDlg::OnDeviceProbed(uintptr_t wParam, intptr_t lParam) {
     auto* note = reinterpret_cast<FoundDeviceNote*>(lParam);
-    if (!note || m_bClosed || FindRow(QString::fromStdString(*note)) >= 0) {
+    if (!note || m_state.Closed() || FindRow(QString::fromStdString(*note)) >= 0) {
         delete note;
         return 0;
     }
@@ -86,9 +86,5 @@ intptr_t CTolvaneDlg::OnDeviceProbed(uintptr_t wParam, intptr_t lParam) {
 }
 
 int CTolvaneDlg::FindRow(const QString& address) const {
-    for (int row = 0; row < m_listDevices->GetItemCount(); ++row) {
-        if (m_listDevices->GetItemText(row, COL_IP) == address)
-            return row;
-    }
-    return -1;
+    return ::FindRow(m_rows, address.toStdString());
 }

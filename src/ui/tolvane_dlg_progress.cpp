@@ -10,22 +10,8 @@
 
 namespace {
 
-constexpr int kMaxTextBytes = 127;
-
 QString Text(const char* source) {
     return i18n::Tr("ui", source);
-}
-
-// The window's texts hold at most 127 bytes: a longer image name is cut.
-QString StepText(int32_t step, const char* imageName) {
-    // Through QString first so that bytes that are not UTF-8 count as what is shown.
-    const std::string name =
-        imageName
-            ? QString::fromUtf8(imageName,
-                                static_cast<qsizetype>(strnlen(imageName, IMAGE_NAME_BUFFER_SIZE)))
-                  .toStdString()
-            : std::string();
-    return QString::fromStdString(ProgressText(step, name, kMaxTextBytes, i18n::TrUtf8));
 }
 
 QString FieldQText(const char (&field)[TEXT_FIELD_SIZE]) {
@@ -39,17 +25,17 @@ intptr_t CTolvaneDlg::OnUpgradeProgress(uintptr_t wParam, intptr_t lParam) {
     if (!note)
         return -1;
     auto* imageName = reinterpret_cast<char*>(lParam);
-    const QString text =
-        StepText(note->value, note->value == UPGRADE_STEP_SEND_IMAGE ? imageName : nullptr);
-    if (note->value == UPGRADE_STEP_SEND_IMAGE)
+    const bool sendImage = note->value == UPGRADE_STEP_SEND_IMAGE;
+    if (!m_state.SingleMode())
+        NoteRowStarted(FieldQText(note->address));
+    const QString text = QString::fromStdString(m_state.OnProgress(
+        m_rows, FieldText(note->address), note->value, sendImage ? imageName : nullptr));
+    if (sendImage)
         delete[] imageName;
 
-    if (m_bSingleMode) {
+    if (m_state.SingleMode()) {
         m_strSingleStatus = text;
         UpdateData(false);
-    } else {
-        NoteRowStarted(FieldQText(note->address));
-        UpdateRow(FieldQText(note->address), text, ROW_UPGRADING);
     }
     delete note;
     return 0;
@@ -59,35 +45,26 @@ intptr_t CTolvaneDlg::OnUpgradeResult(uintptr_t wParam, intptr_t lParam) {
     auto* note = reinterpret_cast<UpgradeResultNote*>(wParam);
     if (!note)
         return -1;
-    const bool succeeded = note->value != 0;
-    const QString text = QString::fromStdString(ResultText(note->value, lParam, i18n::TrUtf8));
-    if (succeeded)
-        ++m_nSucceeded;
-    else
-        ++m_nFailed;
     const QString address = FieldQText(note->address);
-    const bool single = m_bSingleMode != 0;
-    if (!single)
+    if (!m_state.SingleMode())
         NoteRowResult(address, *note);
     // The version the camera came back with replaces the one read before; an
     // unreadable one leaves the cell empty rather than showing a stale version.
     if (note->check != UPGRADE_CHECK_NONE)
         SetRowVersion(address, FieldQText(note->versionAfter));
+    const ResultOutcome outcome =
+        m_state.OnResult(m_rows, FieldText(note->address), note->value, lParam);
     delete note;
 
-    if (single) {
-        ShowMessageBox(this, text, Text(ui_text::kCaptionNotice));
+    if (outcome.single) {
+        ShowMessageBox(this, QString::fromStdString(outcome.text), Text(ui_text::kCaptionNotice));
         m_strSingleStatus.clear();
         UpdateData(false);
         EnableControls(true);
-        // The batch summary belongs to the last batch: a single result leaves it alone.
         return 0;
     }
-    UpdateRow(address, text, succeeded ? ROW_SUCCEEDED : ROW_FAILED);
-    SendNextOfWorker(address);
     if (!FinishBatchIfDone()) {
-        m_strBatchStatus = QString::fromStdString(RunningSummaryText(
-            m_nTotal, m_nSucceeded + m_nFailed, m_nSucceeded, m_nFailed, i18n::TrUtf8));
+        m_strBatchStatus = QString::fromStdString(outcome.batchStatus);
         UpdateData(false);
     }
     return 0;
@@ -95,14 +72,12 @@ intptr_t CTolvaneDlg::OnUpgradeResult(uintptr_t wParam, intptr_t lParam) {
 
 // Unlocks and shows the final summary once every dispatched camera has its result.
 bool CTolvaneDlg::FinishBatchIfDone() {
-    if (m_nSucceeded + m_nFailed != m_nTotal)
+    if (!m_state.BatchDone())
         return false;
     EnableControls(true);
     m_strBatchStatus.clear();
     UpdateData(false);
-    ShowMessageBox(this,
-                   QString::fromStdString(FinalSummaryText(m_nSucceeded, m_nFailed, i18n::TrUtf8)),
-                   ApplicationName());
+    ShowMessageBox(this, QString::fromStdString(m_state.FinalSummary()), ApplicationName());
     return true;
 }
 
@@ -116,20 +91,9 @@ intptr_t CTolvaneDlg::OnDeviceVersion(uintptr_t wParam, intptr_t /*lParam*/) {
 }
 
 void CTolvaneDlg::SetRowVersion(const QString& address, const QString& version) {
-    for (int row = 0; row < m_listDevices->GetItemCount(); ++row) {
-        if (m_listDevices->GetItemText(row, COL_IP) == address)
-            m_listDevices->SetItemText(row, COL_VERSION, version);
-    }
+    SetRowsVersion(m_rows, address.toStdString(), version.toStdString());
 }
 
 bool CTolvaneDlg::UpdateRow(const QString& address, const QString& text, uintptr_t state) {
-    bool matched = false;
-    for (int row = 0; row < m_listDevices->GetItemCount(); ++row) {
-        if (m_listDevices->GetItemText(row, COL_IP) != address)
-            continue;
-        m_listDevices->SetItemText(row, COL_PROGRESS, text);
-        m_listDevices->SetItemData(row, state);
-        matched = true;
-    }
-    return matched;
+    return UpdateRows(m_rows, address.toStdString(), text.toStdString(), state);
 }

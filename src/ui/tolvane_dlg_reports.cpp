@@ -59,8 +59,7 @@ void CTolvaneDlg::AddReportMenuEntries(QMenu& menu) {
 }
 
 void CTolvaneDlg::OnTickFailedMenu() {
-    for (int row = 0; row < m_listDevices->GetItemCount(); ++row)
-        m_listDevices->SetCheck(row, m_listDevices->GetItemData(row) == ROW_FAILED);
+    TickFailedRows(m_rows);
 }
 
 void CTolvaneDlg::NoteRowStarted(const QString& address) {
@@ -162,7 +161,7 @@ void CTolvaneDlg::OnPlanMenu() {
 void CTolvaneDlg::OnPlanReady(const QString& text) {
     JoinPlanThread();
     m_bPlanRunning = false;
-    if (m_bClosed)
+    if (m_state.Closed())
         return;
     delete m_planDlg.data();
     m_planDlg = new CPlanDlg(text, this);

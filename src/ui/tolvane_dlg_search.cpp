@@ -2,17 +2,10 @@
 // copying an address into the address box.
 #include "device_list_ctrl.h"
 #include "ip_address_ctrl.h"
-#include "netaddr/address_order.h"
 #include "sdk/lpr_sdk.h"
 #include "tolvane_dlg.h"
 
 #include <QString>
-
-int32_t g_bSelectAll = 1;
-
-bool IsAddressLess(const QString& first, const QString& second) {
-    return netaddr::AddressLess(first.toStdString(), second.toStdString());
-}
 
 void CTolvaneDlg::OnBnClickedSearch() {
     LprSdkActive().LprStopFindDevice();
@@ -26,16 +19,7 @@ intptr_t CTolvaneDlg::OnDeviceFound(uintptr_t wParam, intptr_t lParam) {
         return 0;
     const QString address = QString::fromStdString(*note);
     const int32_t port = static_cast<int32_t>(wParam & 0xFFFF);
-
-    int index = 0;
-    for (; index < m_listDevices->GetItemCount(); ++index) {
-        if (IsAddressLess(address, m_listDevices->GetItemText(index, COL_IP)))
-            break;
-    }
-    const int row = m_listDevices->InsertItem(index, QString());
-    m_listDevices->SelectRow(row);
-    m_listDevices->SetItemText(row, COL_IP, address);
-    m_listDevices->SetItemText(row, COL_PORT, QString::number(port));
+    AddFoundRow(m_rows, *note, port);
 
     // A refused request (full mailbox, or an address too long for a request)
     // leaves the version cell empty; a later search asks again.
@@ -47,9 +31,7 @@ intptr_t CTolvaneDlg::OnDeviceFound(uintptr_t wParam, intptr_t lParam) {
 void CTolvaneDlg::OnColumnClickDeviceList(int column) {
     if (column != COL_CHECK)
         return;
-    for (int row = 0; row < m_listDevices->GetItemCount(); ++row)
-        m_listDevices->SetCheck(row, g_bSelectAll != 0);
-    g_bSelectAll = !g_bSelectAll;
+    TickAllRows(m_rows);
 }
 
 void CTolvaneDlg::OnClickDeviceList(int row, int column) {

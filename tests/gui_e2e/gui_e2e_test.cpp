@@ -7,6 +7,7 @@
 // TOLVANE_LANG or the locale chooses (English pictures are named *-en.png).
 #include "device_list_ctrl.h"
 #include "engine/version_worker.h"
+#include "fleet_expectations.h"
 #include "i18n/translations.h"
 #include "ip_address_ctrl.h"
 #include "plan_dlg.h"
@@ -47,28 +48,13 @@ QString Shown(const char* text) {
     return i18n::Tr("engine", text);
 }
 
-QString Ok() {
-    return Shown("升级设备成功！");
-}
-
-// The fleet of res/demo-fleet.json, by last address byte.
+// The fleet of res/demo-fleet.json, by last address byte, in the window's language.
 QList<Expected> Fleet() {
-    return {
-        {2, "5.0.6.3", Ok(), "5.1.7.9"},
-        {3, "5.1.6.2", Ok(), "5.1.7.9"},
-        {4, "5.1.7.1", Ok(), "5.1.7.9"},
-        {5, "5.3.6.2", Ok(), "5.3.7.9"},
-        {6, "5.3.7.1", Ok(), "5.3.7.9"},
-        {7, "5.5.6.2", Ok(), "5.5.6.9"},
-        {8, "5.6.6.3", Ok(), "5.6.6.9"},
-        {9, "6.2.1.2", Ok(), "6.2.1.9"},
-        {10, "5.1.7.2", Ok(), "5.1.7.9"},
-        {11, "5.6.6.1", Ok(), "5.6.6.9"},
-        // Refuses every log-in: neither a version nor an upgrade.
-        {12, "", Shown("打开设备失败，请检查设备连接是否正常！"), ""},
-        // Its flash fails.
-        {13, "5.5.6.1", Shown("升级设备失败，请直连设备再升级！"), "5.5.6.1"},
-    };
+    QList<Expected> fleet;
+    for (const FleetCamera& camera : kDemoFleet)
+        fleet.append({camera.host, QString::fromUtf8(camera.version), Shown(camera.result),
+                      QString::fromUtf8(camera.after)});
+    return fleet;
 }
 
 QString Prefix() {
@@ -166,7 +152,7 @@ private Q_SLOTS:
 
 void GuiEndToEnd::searchTickAllAndBatchUpgradeTheFleet() {
     const QList<Expected> kFleet = Fleet();
-    const QString kOk = Ok();
+    const QString kOk = Shown(kFleetOk);
     InitSdkLock();
     CTolvaneDlg dlg;
     dlg.show();
@@ -392,11 +378,11 @@ void GuiEndToEnd::keyboardAloneWalksTheWindow() {
     QVERIFY(line && line->textInterface());
     QCOMPARE(line->text(QAccessible::Name), QStringLiteral("批量操作状态"));
     QCOMPARE(line->textInterface()->text(0, line->textInterface()->characterCount()),
-             QStringLiteral("共选择12台"));
+             i18n::Tr("ui", ui_text::kBatchSelected).arg(12));
 
     QTRY_VERIFY_WITH_TIMEOUT(dlg.CloseEnabled(), 170000);
     QTRY_COMPARE_WITH_TIMEOUT(boxTexts.size(), 1, 5000);
-    QCOMPARE(boxTexts[0], QStringLiteral("升级完成，成功10台，失败2台。"));
+    QCOMPARE(boxTexts[0], Shown("升级完成，成功%1台，失败%2台。").arg(10).arg(2));
     for (int i = 0; i < kFleet.size(); ++i) {
         QCOMPARE(list->GetItemText(i, COL_PROGRESS), kFleet[i].result);
         QVERIFY(list->RowSummary(i).contains(kFleet[i].result));

@@ -1,0 +1,15 @@
+// The no-echo password prompt, one file per platform.
+#pragma once
+
+#include <optional>
+#include <string>
+
+namespace tool_input {
+
+// Standard input is a terminal (a console on Windows) that a person types at.
+bool InputIsTerminal();
+
+// Nothing when the terminal cannot be set or the operator typed nothing.
+std::optional<std::string> PromptWithoutEcho();
+
+} // namespace tool_input
