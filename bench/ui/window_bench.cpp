@@ -90,8 +90,8 @@ void InsertThousand() {
     const double cpu = ThreadCpuMs() - cpu0;
     bool ordered = true;
     for (int row = 1; row < list->GetItemCount(); ++row)
-        ordered = ordered &&
-                  IsAddressLess(list->GetItemText(row - 1, COL_IP), list->GetItemText(row, COL_IP));
+        ordered = ordered && IsAddressLess(list->GetItemText(row - 1, COL_IP).toStdString(),
+                                           list->GetItemText(row, COL_IP).toStdString());
     std::printf("insert 1000 found cameras, random order: %.1f ms window-thread wall, "
                 "%.1f ms window-thread CPU, longest insertion %.2f ms (%s, %s)\n",
                 wall, cpu, dlg.LongestHandlerNs() / 1e6, all ? "all rows" : "TIMED OUT",
