@@ -15,10 +15,9 @@ set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
-# -O2 rather than -O3 for Release: GCC 12's -O3 warns falsely (-Wrestrict) on
-# string concatenation, and the programs wait on the network, not the CPU.
-set(CMAKE_C_FLAGS_RELEASE_INIT "-O2 -DNDEBUG")
-set(CMAKE_CXX_FLAGS_RELEASE_INIT "-O2 -DNDEBUG")
+# GCC 12 warns falsely (-Wrestrict) on inlined std::string appends when
+# optimising (GCC bug 105329); that warning is off in this build.
+set(CMAKE_CXX_FLAGS_INIT "-Wno-restrict")
 
 # The programs run on a bare Windows: no libstdc++, libgcc or winpthread DLLs
 # beside them.
