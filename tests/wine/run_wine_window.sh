@@ -7,10 +7,11 @@
 # screenshot-windows.png.
 set -euo pipefail
 TOLVANE_EXE=$1 DRIVER=$2 CAMSIM=$3 MKFWIMAGE=$4 FLEET=$5
-# The caller's prefix when it has one (and its wineserver is left alone);
-# else our own, kept between runs.
-OWN_PREFIX=""
-[ -n "${WINEPREFIX:-}" ] || { export WINEPREFIX=$6; OWN_PREFIX=1; }
+# A window needs a Wine desktop started on our X server: a caller's prefix may
+# already have one without a display, so its initialised files are copied
+# into a prefix of our own. Without a caller's prefix, ours is kept between runs.
+CALLER_PREFIX=${WINEPREFIX:-}
+export WINEPREFIX=$6
 PREFIX=${7:-127.79.0.}
 SCALE=${TOLVANE_TIME_SCALE:-0.05}
 
@@ -25,6 +26,10 @@ for f in "$TOLVANE_EXE" "$DRIVER"; do
 done
 
 WORK=$(mktemp -d)
+if [ -n "$CALLER_PREFIX" ] && [ -f "$CALLER_PREFIX/system.reg" ]; then
+  cp -a "$CALLER_PREFIX" "$WORK/prefix"
+  export WINEPREFIX=$WORK/prefix
+fi
 CAMSIM_PID=""
 cleanup() {
   [ -n "$CAMSIM_PID" ] && kill -TERM "$CAMSIM_PID" 2>/dev/null && wait "$CAMSIM_PID" 2>/dev/null
@@ -72,7 +77,8 @@ timeout 300 "$WINE" wine_window_test.exe "\$EXE" "$PREFIX" $SHOT
 INNER
 status=0
 timeout 400 xvfb-run -a -s "-screen 0 1600x1000x24" bash "$WORK/inner.sh" || status=$?
-[ -z "$OWN_PREFIX" ] || timeout 30 "${WINE%wine64}wineserver" -k 2>/dev/null || true
+timeout 30 "${WINE%wine64}wineserver" -k 2>/dev/null || true
+timeout 30 "${WINE%wine64}wineserver" -w 2>/dev/null || true
 if [ -n "$SHOT" ] && [ -f "$WORK/$SHOT" ] && command -v convert >/dev/null; then
   convert "$WORK/$SHOT" "$TOLVANE_SCREENSHOT_DIR/screenshot-windows.png" &&
     echo "saved $TOLVANE_SCREENSHOT_DIR/screenshot-windows.png"
