@@ -2,6 +2,7 @@
 
 #include "dialog/dialog_ids.h"
 #include "dialog/ui_texts.h"
+#include "ui_language.h"
 #include "wide_text.h"
 
 #include <windows.h>
@@ -31,7 +32,7 @@ void ListViewRows::SetUp() {
     const DWORD styles = LVS_EX_GRIDLINES | LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT;
     ListView_SetExtendedListViewStyleEx(m_list, styles, styles);
     for (int column = 0; column < COL_COUNT; ++column) {
-        std::wstring heading = Wide(kColumns[column].heading);
+        std::wstring heading = Wide(UiText(kColumns[column].heading));
         LVCOLUMNW lvc{};
         lvc.mask = LVCF_FMT | LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
         lvc.fmt = kColumns[column].format;

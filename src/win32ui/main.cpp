@@ -2,6 +2,7 @@
 // modally until its close sequence has ended it.
 #include "engine/version_worker.h"
 #include "tolvane_dlg.h"
+#include "ui_language.h"
 
 #include <windows.h>
 // The common controls build on the declarations above.
@@ -11,6 +12,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     INITCOMMONCONTROLSEX controls{sizeof(controls), 0xFF};
     InitCommonControlsEx(&controls);
     InitSdkLock();
+    ChooseUiLanguage();
     CTolvaneDlg dlg;
     dlg.DoModal(instance);
     return 0;

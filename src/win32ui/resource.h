@@ -4,9 +4,17 @@
 #pragma once
 
 #define IDD_ABOUTBOX 100
-#define IDS_ABOUTBOX 101
 #define IDD_TOLVANE_DIALOG 102
 #define IDR_MAINFRAME 128
+
+// Labels and groups, addressed only to be given their texts in the window's language.
+#define IDC_LABEL_ADDRESS 1020
+#define IDC_LABEL_PORT 1021
+#define IDC_LABEL_USER 1022
+#define IDC_LABEL_PASSWORD 1023
+#define IDC_GROUP_SINGLE 1024
+#define IDC_GROUP_BATCH 1025
+#define IDC_ABOUT_VERSION 1026
 
 #ifdef RC_INVOKED
 #define IDC_EDIT_PORT 1000

@@ -6,8 +6,10 @@
 #include "dialog/ui_texts.h"
 #include "engine/upgrade_sequence.h"
 #include "engine/version_worker.h"
+#include "i18n/translation_table.h"
 #include "resource.h"
 #include "sdk/lpr_sdk.h"
+#include "ui_language.h"
 #include "wide_text.h"
 
 #include <filesystem>
@@ -19,6 +21,7 @@ CTolvaneDlg::CTolvaneDlg()
                                       this);
       }) {
     m_hIcon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME));
+    m_state.SetTranslator(i18n::TableTrUtf8);
     LprSdkActive().LprSetup();
 }
 
@@ -78,12 +81,21 @@ INT_PTR CTolvaneDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 BOOL CTolvaneDlg::OnInitDialog() {
+    TranslateTemplate(m_hWnd, ui_text::kDialogCaption,
+                      {{IDC_LABEL_ADDRESS, ui_text::kLabelAddress},
+                       {IDC_LABEL_PORT, ui_text::kLabelPort},
+                       {IDC_LABEL_USER, ui_text::kLabelUser},
+                       {IDC_LABEL_PASSWORD, ui_text::kLabelPassword},
+                       {IDC_BTN_UPGRADE, ui_text::kButtonUpgrade},
+                       {IDC_BTN_SEARCH, ui_text::kButtonSearch},
+                       {IDC_BTN_BATCH_UPGRADE, ui_text::kButtonBatch},
+                       {IDC_GROUP_SINGLE, ui_text::kGroupSingle},
+                       {IDC_GROUP_BATCH, ui_text::kGroupBatch}});
     UpdateData(false);
-    HMENU systemMenu = GetSystemMenu(m_hWnd, FALSE);
-    wchar_t about[128] = {};
-    if (systemMenu && LoadStringW(GetModuleHandleW(nullptr), IDS_ABOUTBOX, about, 128) > 0) {
+    if (HMENU systemMenu = GetSystemMenu(m_hWnd, FALSE)) {
         AppendMenuW(systemMenu, MF_SEPARATOR, 0, nullptr);
-        AppendMenuW(systemMenu, MF_STRING, IDM_ABOUTBOX, about);
+        AppendMenuW(systemMenu, MF_STRING, IDM_ABOUTBOX,
+                    Wide(UiText(ui_text::kAboutMenuItem)).c_str());
     }
     SendMessageW(m_hWnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
     SendMessageW(m_hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));

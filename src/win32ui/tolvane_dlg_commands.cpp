@@ -8,6 +8,7 @@
 #include "netaddr/dotted_ipv4.h"
 #include "sdk/lpr_sdk.h"
 #include "tolvane_dlg.h"
+#include "ui_language.h"
 
 namespace {
 
@@ -111,24 +112,25 @@ void CTolvaneDlg::OnBnClickedUpgrade() {
     int32_t port = 0;
     if (const char* failed =
             CheckSingleInput({address, m_strPort, m_strUser, m_strPassword}, &port)) {
-        ShowMessageBox(failed, ui_text::kCaptionNotice);
+        ShowMessageBox(UiText(failed), UiText(ui_text::kCaptionNotice));
         return;
     }
-    if (ShowMessageBox(ui_text::kConfirmUpgrade, ui_text::kCaptionQuestion, MB_OKCANCEL) != IDOK)
+    if (ShowMessageBox(UiText(ui_text::kConfirmUpgrade), UiText(ui_text::kCaptionQuestion),
+                       MB_OKCANCEL) != IDOK)
         return;
     EnableControls(false);
     m_state.BeginSingle();
     if (::SendUpgradeRequest(m_upgradeTasks.data(), 0, address.c_str(), port, m_strUser.c_str(),
                              m_strPassword.c_str(), this) != SEND_OK) {
         // No result will ever come for it: report it as that result would.
-        ShowMessageBox(ui_text::kSingleNotSent, ui_text::kCaptionNotice);
+        ShowMessageBox(UiText(ui_text::kSingleNotSent), UiText(ui_text::kCaptionNotice));
         EnableControls(true);
     }
 }
 
 void CTolvaneDlg::OnBnClickedBatchUpgrade() {
     if (m_state.BeginBatch(m_listDevices) == 0) {
-        ShowMessageBox(ui_text::kSelectDevices, ui_text::kCaptionNotice);
+        ShowMessageBox(UiText(ui_text::kSelectDevices), UiText(ui_text::kCaptionNotice));
         return;
     }
     EnableControls(false);

@@ -2,6 +2,7 @@
 #include "dialog/dialog_ids.h"
 #include "dialog/ui_texts.h"
 #include "tolvane_dlg.h"
+#include "ui_language.h"
 
 intptr_t CTolvaneDlg::OnDeviceFound(uintptr_t wParam, intptr_t lParam) {
     auto* note = reinterpret_cast<FoundDeviceNote*>(lParam);
@@ -48,7 +49,7 @@ intptr_t CTolvaneDlg::OnUpgradeResult(uintptr_t wParam, intptr_t lParam) {
     delete note;
 
     if (outcome.single) {
-        ShowMessageBox(outcome.text, ui_text::kCaptionNotice);
+        ShowMessageBox(outcome.text, UiText(ui_text::kCaptionNotice));
         m_strSingleStatus.clear();
         UpdateData(false);
         EnableControls(true);

@@ -12,6 +12,11 @@
 
 #include <QCoreApplication>
 #include <clocale>
+#else
+#include "i18n/translation_table.h"
+#endif
+#ifdef _WIN32
+#include <windows.h>
 #endif
 
 namespace tool_text {
@@ -44,8 +49,14 @@ Language::Language(const char* program, int argc, const char* const* argv) {
 #ifdef TOLVANE_TOOL_TEXT_QT
     m_qt = std::make_unique<Qt>(program);
     i18n::InstallTranslations(choice.language);
-    netaddr::SetFaultLookup([](const char* text) { return Lookup("netaddr", text); });
+#else
+    i18n::SetTableLanguage(choice.language);
 #endif
+#ifdef _WIN32
+    // The texts are UTF-8; a console left in its ANSI code page garbles Chinese.
+    SetConsoleOutputCP(CP_UTF8);
+#endif
+    netaddr::SetFaultLookup([](const char* text) { return Lookup("netaddr", text); });
     if (!m_valid) {
         std::fprintf(
             stderr, "%s: %s\n", program,
@@ -65,8 +76,7 @@ std::string translate(const char* context, const char* text) {
 #ifdef TOLVANE_TOOL_TEXT_QT
     return i18n::TrUtf8(context, text);
 #else
-    (void)context;
-    return text;
+    return i18n::TableTrUtf8(context, text);
 #endif
 }
 
@@ -74,8 +84,7 @@ std::string Lookup(const char* context, const std::string& text) {
 #ifdef TOLVANE_TOOL_TEXT_QT
     return i18n::TrUtf8(context, text.c_str());
 #else
-    (void)context;
-    return text;
+    return i18n::TableTrUtf8(context, text.c_str());
 #endif
 }
 
