@@ -2,6 +2,7 @@
 #include "lprctl_commands.h"
 #include "password_input.h"
 #include "sdk/lpr_sdk.h"
+#include "standard_streams.h"
 
 #include <CLI/CLI.hpp>
 #include <iostream>
@@ -64,6 +65,10 @@ void AddCredentials(CommandLine& line, CLI::App* command) {
 }
 
 void SetUpOptions(CommandLine& line) {
+    // The same options on every platform: CLI11 on Windows would otherwise
+    // take "/path" arguments for "/option" switches. Set before the
+    // subcommands, which inherit it.
+    line.app.allow_windows_style_options(false);
     line.app.footer(kExitCodes);
     line.app.require_subcommand(1);
 
@@ -151,6 +156,7 @@ int Dispatch(const CommandLine& line) {
 } // namespace
 
 int main(int argc, char** argv) {
+    tool_input::PrepareStandardStreams();
     CommandLine line;
     SetUpOptions(line);
     try {

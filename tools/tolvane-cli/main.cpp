@@ -8,6 +8,7 @@
 #include "plan_command.h"
 #include "result_rows_recorder.h"
 #include "search_command.h"
+#include "standard_streams.h"
 #include "upgrade_command.h"
 
 #include <CLI/CLI.hpp>
@@ -141,6 +142,10 @@ void AddUpgradeOptions(CommandLine& line) {
 }
 
 void SetUpOptions(CommandLine& line) {
+    // The same options on every platform: CLI11 on Windows would otherwise
+    // take "/path" arguments for "/option" switches. Set before the
+    // subcommands, which inherit it.
+    line.app.allow_windows_style_options(false);
     line.app.require_subcommand(1);
     line.app.add_flag("--json", line.json, "one JSON object per line");
     line.app.add_option("--program-folder", line.programFolder,
@@ -244,6 +249,7 @@ int RunHistoryCommand(const CommandLine& line) {
 } // namespace
 
 int main(int argc, char** argv) {
+    tool_input::PrepareStandardStreams();
     CommandLine line;
     SetUpOptions(line);
     CLI11_PARSE(line.app, argc, argv);
