@@ -1,6 +1,7 @@
 #include "engine/image_catalogue.h"
 
 #include "engine/program_folder.h"
+#include "osa/osa_path.h"
 
 #include <filesystem>
 #include <system_error>
@@ -42,7 +43,7 @@ bool Contains(const std::string& text, const char* part) {
 
 std::string FindFirstImage(const std::string& folder, std::string* fileName) {
     std::error_code ec;
-    std::filesystem::directory_iterator it(folder, ec);
+    std::filesystem::directory_iterator it(OSA_pathFromUtf8(folder), ec);
     if (ec) {
         return {};
     }
@@ -52,7 +53,7 @@ std::string FindFirstImage(const std::string& folder, std::string* fileName) {
         if (ec) {
             return {};
         }
-        const std::string name = it->path().filename().string();
+        const std::string name = OSA_pathToUtf8(it->path().filename());
         if (name == "." || name == ".." || !MatchesImagePattern(name)) {
             continue;
         }

@@ -1,5 +1,7 @@
 #include "engine/program_folder.h"
 
+#include "osa/osa_path.h"
+
 #include <cstdlib>
 #include <filesystem>
 #include <mutex>
@@ -35,11 +37,11 @@ std::string GetProgramFolder() {
     if (const char* env = std::getenv("TOLVANE_PROGRAM_FOLDER"); env != nullptr && *env != '\0') {
         return WithoutTrailingSeparator(env);
     }
-    std::error_code ec;
-    const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
-    if (ec) {
+    const std::filesystem::path exe = OSA_selfExecutable();
+    if (exe.empty()) {
         // Without our own path the working folder is the best guess left.
-        return WithoutTrailingSeparator(std::filesystem::current_path(ec).string());
+        std::error_code ec;
+        return WithoutTrailingSeparator(OSA_pathToUtf8(std::filesystem::current_path(ec)));
     }
-    return WithoutTrailingSeparator(exe.parent_path().string());
+    return WithoutTrailingSeparator(OSA_pathToUtf8(exe.parent_path()));
 }

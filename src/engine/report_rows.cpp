@@ -1,7 +1,12 @@
 #include "engine/report_rows.h"
 
+#include "osa/osa_localtime.h"
+#include "osa/osa_path.h"
+
 #include <cstdio>
+#include <cstdlib>
 #include <ctime>
+#include <fstream>
 
 namespace {
 
@@ -86,18 +91,24 @@ std::string ResultRowsJson(const std::vector<ResultRow>& rows) {
 std::string TimeText(std::chrono::system_clock::time_point when) {
     const std::time_t t = std::chrono::system_clock::to_time_t(when);
     std::tm local{};
-    localtime_r(&t, &local);
+    long offset = 0;
+    OSA_localTime(t, &local, &offset);
     char text[40] = {};
-    std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%S%z", &local);
-    return text;
+    std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%S", &local);
+    // Not strftime's %z: Windows puts the zone's name there.
+    const long minutes = std::labs(offset) / 60;
+    char zone[12] = {};
+    std::snprintf(zone, sizeof zone, "%c%02ld%02ld", offset < 0 ? '-' : '+', minutes / 60,
+                  minutes % 60);
+    return std::string(text) + zone;
 }
 
 bool WriteWholeFile(const std::string& path, const std::string& bytes) {
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    if (file == nullptr) {
+    std::ofstream file(OSA_pathFromUtf8(path), std::ios::binary | std::ios::trunc);
+    if (!file) {
         return false;
     }
-    const size_t written = std::fwrite(bytes.data(), 1, bytes.size(), file);
-    const bool closed = std::fclose(file) == 0;
-    return written == bytes.size() && closed;
+    file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    file.close();
+    return !file.fail();
 }

@@ -2,36 +2,20 @@
 
 #include "engine/program_folder.h"
 #include "engine/report_rows.h"
+#include "osa/osa_path.h"
 
-#include <cerrno>
-#include <fcntl.h>
 #include <filesystem>
 #include <mutex>
-#include <unistd.h>
 
 namespace {
 
 std::mutex g_historyMutex;
 
-bool WriteAll(int fd, const std::string& bytes) {
-    size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n <= 0) {
-            return false;
-        }
-        done += static_cast<size_t>(n);
-    }
-    return true;
-}
-
 } // namespace
 
 std::string HistoryPath() {
-    return GetProgramFolder() + std::filesystem::path::preferred_separator + HISTORY_FILE_NAME;
+    const char separator = std::filesystem::path::preferred_separator;
+    return GetProgramFolder() + separator + HISTORY_FILE_NAME;
 }
 
 std::string HistoryLine(const HistoryEntry& entry) {
@@ -51,12 +35,7 @@ std::string HistoryLine(const HistoryEntry& entry) {
 bool AppendUpgradeHistory(const HistoryEntry& entry) {
     const std::string line = HistoryLine(entry);
     std::lock_guard<std::mutex> guard(g_historyMutex);
-    // O_APPEND keeps lines whole against other processes too (the window and
-    // the command line may share a program folder).
-    const int fd = ::open(HistoryPath().c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
-    if (fd < 0) {
-        return false;
-    }
-    const bool written = WriteAll(fd, line);
-    return ::close(fd) == 0 && written;
+    // One appending write keeps lines whole against other processes too (the
+    // window and the command line may share a program folder).
+    return OSA_fileAppend(HistoryPath(), line);
 }

@@ -2,9 +2,8 @@
 
 #include "engine/program_folder.h"
 #include "netaddr/dotted_ipv4.h"
+#include "osa/osa_path.h"
 
-#include <cstdio>
-#include <cstring>
 #include <filesystem>
 #include <mutex>
 
@@ -15,8 +14,8 @@ std::mutex g_appendMutex;
 } // namespace
 
 std::string UpdateLogPath(const char* address) {
-    return GetProgramFolder() + std::filesystem::path::preferred_separator + address +
-           "_update.log";
+    const char separator = std::filesystem::path::preferred_separator;
+    return GetProgramFolder() + separator + address + "_update.log";
 }
 
 void WriteUpdateLog(const char* address, const char* text) {
@@ -39,11 +38,5 @@ bool AppendTextToFile(const std::string& path, const char* text) {
         bytes += *p;
     }
     std::lock_guard<std::mutex> guard(g_appendMutex);
-    std::FILE* file = std::fopen(path.c_str(), "ab");
-    if (file == nullptr) {
-        return false;
-    }
-    const size_t written = std::fwrite(bytes.data(), 1, bytes.size(), file);
-    const bool closed = std::fclose(file) == 0;
-    return written > 0 && closed;
+    return !bytes.empty() && OSA_fileAppend(path, bytes);
 }

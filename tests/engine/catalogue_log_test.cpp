@@ -3,6 +3,7 @@
 #include "engine/program_folder.h"
 #include "engine/upgrade_log.h"
 #include "netaddr/dotted_ipv4.h"
+#include "osa/osa_path.h"
 #include "temp_program_folder.h"
 
 #include <cstdlib>
@@ -20,6 +21,15 @@ std::vector<std::string> ImagesFor(int32_t version) {
     std::vector<std::string> images;
     GetUpdateImages(version, images);
     return images;
+}
+
+void SetFolderVariable(const char* value) {
+#ifdef _WIN32
+    _putenv_s("TOLVANE_PROGRAM_FOLDER", value != nullptr ? value : "");
+#else
+    value != nullptr ? ::setenv("TOLVANE_PROGRAM_FOLDER", value, 1)
+                     : ::unsetenv("TOLVANE_PROGRAM_FOLDER");
+#endif
 }
 
 std::string In(const TempProgramFolder& folder, const std::string& sub, const std::string& name) {
@@ -130,17 +140,22 @@ TEST(ImageCatalogue, FindFirstImageAndFileNames) {
 
 TEST(ProgramFolder, OverrideEnvironmentAndExecutableFolder) {
     SetProgramFolderOverride("");
-    ::unsetenv("TOLVANE_PROGRAM_FOLDER");
+    SetFolderVariable(nullptr);
+#ifdef _WIN32
+    EXPECT_TRUE(fs::exists(OSA_pathFromUtf8(GetProgramFolder()) / "engine_tests.exe"))
+        << GetProgramFolder();
+#else
     const fs::path exe = fs::read_symlink("/proc/self/exe");
     EXPECT_EQ(GetProgramFolder(), exe.parent_path().string());
+#endif
 
-    ::setenv("TOLVANE_PROGRAM_FOLDER", "/tmp/from-env/", 1);
+    SetFolderVariable("/tmp/from-env/");
     EXPECT_EQ(GetProgramFolder(), "/tmp/from-env");
     SetProgramFolderOverride("/tmp/override//");
     EXPECT_EQ(GetProgramFolder(), "/tmp/override");
     SetProgramFolderOverride("");
     EXPECT_EQ(GetProgramFolder(), "/tmp/from-env");
-    ::unsetenv("TOLVANE_PROGRAM_FOLDER");
+    SetFolderVariable(nullptr);
 }
 
 TEST(UpgradeLog, LinesAreGbkBytesWithCrLfAppendedToTheAddressFile) {
