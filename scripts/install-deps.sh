@@ -11,6 +11,7 @@ PACKAGES=(
   fonts-noto-cjk xvfb xauth x11-utils imagemagick
   iproute2 procps
   ansible-core
+  g++-mingw-w64-x86-64-posix wine wine64
 )
 
 missing=()

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
-# Builds the project and runs every test: the plain build runs all labels
-# (unit, integration, gui); then the unit and integration tests run again
-# under address+undefined and under thread sanitizers.
+# Builds the project and runs every test: first the Windows cross build
+# (build-win) with its unit tests under Wine; then the plain build runs all
+# labels (unit, integration, gui, and "wine": Linux-side tests of the .exe
+# files); then the unit and integration tests run again under
+# address+undefined and under thread sanitizers.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 JOBS=${JOBS:-2}
@@ -12,8 +14,24 @@ run_build() {
   cmake --build "$dir" -j"$JOBS"
 }
 
+# A throw-away Wine prefix for this run; no wineserver outlives the script.
+WINEPREFIX=$(mktemp -d "${TMPDIR:-/tmp}/tolvane-wine.XXXXXX")
+export WINEPREFIX WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+stop_wine() {
+  wineserver -k 2>/dev/null || true
+  wineserver -w 2>/dev/null || true
+  rm -rf "$WINEPREFIX"
+}
+trap stop_wine EXIT
+
+echo "== Windows cross build (mingw-w64): unit tests under Wine"
+run_build build-win -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
+  -DCMAKE_BUILD_TYPE=Release -DTOLVANE_WITH_TESTS=ON
+wineboot -i >/dev/null 2>&1
+ctest --test-dir build-win --output-on-failure -j"$JOBS" --timeout 600
+
 echo "== plain build: all tests"
-run_build build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+run_build build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTOLVANE_WINDOWS_BUILD_DIR="$PWD/build-win"
 ctest --test-dir build --output-on-failure -j"$JOBS" --timeout 600
 
 echo "== address+undefined sanitizers: unit and integration tests"

@@ -97,7 +97,7 @@ std::string TimeText(std::chrono::system_clock::time_point when) {
     std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%S", &local);
     // Not strftime's %z: Windows puts the zone's name there.
     const long minutes = std::labs(offset) / 60;
-    char zone[12] = {};
+    char zone[40] = {};
     std::snprintf(zone, sizeof zone, "%c%02ld%02ld", offset < 0 ? '-' : '+', minutes / 60,
                   minutes % 60);
     return std::string(text) + zone;

@@ -1,6 +1,7 @@
 // Image choice and the upgrade log, on a temporary program folder.
 #include "engine/image_catalogue.h"
 #include "engine/program_folder.h"
+#include "engine/report_rows.h"
 #include "engine/upgrade_log.h"
 #include "netaddr/dotted_ipv4.h"
 #include "osa/osa_path.h"
@@ -10,6 +11,8 @@
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <iterator>
+#include <regex>
 #include <thread>
 #include <vector>
 
@@ -33,7 +36,7 @@ void SetFolderVariable(const char* value) {
 }
 
 std::string In(const TempProgramFolder& folder, const std::string& sub, const std::string& name) {
-    return (folder.Path() / "UpdateFiles" / sub / name).string();
+    return (folder.Path() / "UpdateFiles" / sub / name).make_preferred().string();
 }
 
 } // namespace
@@ -99,6 +102,7 @@ TEST(ImageCatalogue, NameChecksPatternAndCaseDecideWhichFilesCount) {
     EXPECT_EQ(ImagesFor(537), std::vector<std::string>{In(folder, "DM3730/537", "folder.bin")});
 
     // The check looks at the file name only, never at the folders above it.
+    fs::remove_all(folder.Path() / "UpdateFiles/HS3516/621");
     folder.AddImage("HS3516/621", "x6.2.1.bin");
     EXPECT_EQ(ImagesFor(621).size(), 1u);
 }
@@ -111,7 +115,8 @@ TEST(ImageCatalogue, FirstListedImageWinsAndChangesShowAtTheNextCall) {
     folder.AddImage("DM3730/517", "two.bin");
     // The file system's own listing order decides; nothing is sorted.
     std::string listedFirst;
-    for (const auto& entry : fs::directory_iterator(folder.Path() / "UpdateFiles/DM3730/517")) {
+    const fs::path listed = (folder.Path() / "UpdateFiles/DM3730/517").make_preferred();
+    for (const auto& entry : fs::directory_iterator(listed)) {
         listedFirst = entry.path().string();
         break;
     }
@@ -128,7 +133,8 @@ TEST(ImageCatalogue, FindFirstImageAndFileNames) {
     EXPECT_EQ(FindFirstImage((folder.Path() / "missing").string(), &name), "");
     EXPECT_EQ(name, "untouched");
     const std::string path = folder.AddImage("DM3730/517", "x.bin");
-    EXPECT_EQ(FindFirstImage((folder.Path() / "UpdateFiles/DM3730/517").string(), &name), path);
+    const fs::path listed = (folder.Path() / "UpdateFiles/DM3730/517").make_preferred();
+    EXPECT_EQ(FindFirstImage(listed.string(), &name), path);
     EXPECT_EQ(name, "x.bin");
 
     EXPECT_EQ(ImageFileName("/a/b/c.bin"), "c.bin");
@@ -241,4 +247,33 @@ TEST(UpgradeLog, ConcurrentWritersOfOneAddressKeepEveryLine) {
     }
     EXPECT_EQ(feeds, kLines);
     EXPECT_EQ(kills, kLines);
+}
+
+TEST(ProgramFolder, NonAsciiFolderHoldsImagesAndLogs) {
+    // Windows must open these as wide paths: the narrow calls would read the
+    // UTF-8 bytes in the ANSI code page and miss the folder.
+    TempProgramFolder folder;
+    const std::string program = OSA_pathToUtf8(folder.Path()) + "/\xe5\x8d\x87\xe7\xba\xa7 tool";
+    const fs::path native = OSA_pathFromUtf8(program);
+    fs::create_directories(native / "UpdateFiles" / "DM3730" / "517");
+    std::ofstream(native / "UpdateFiles" / "DM3730" / "517" / OSA_pathFromUtf8("\xe5\x9b\xba.bin"))
+        << "image";
+    SetProgramFolderOverride(program);
+
+    const std::vector<std::string> images = ImagesFor(517);
+    ASSERT_EQ(images.size(), 1u);
+    EXPECT_TRUE(fs::exists(OSA_pathFromUtf8(images[0]))) << images[0];
+    EXPECT_EQ(ImageFileName(images[0]), "\xe5\x9b\xba.bin");
+
+    WriteUpdateLog("10.2.2.2", LOG_FEED_DOG_FAILED);
+    std::ifstream in(native / "10.2.2.2_update.log", std::ios::binary);
+    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(bytes, "\xce\xb9\xb9\xb7\xca\xa7\xb0\xdc.\r\n");
+}
+
+TEST(ReportRows, TimeTextCarriesANumericUtcOffset) {
+    // strftime's %z gives the zone's name on Windows.
+    const std::string text = TimeText(std::chrono::system_clock::now());
+    EXPECT_TRUE(std::regex_match(text, std::regex(R"(\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d[+-]\d{4})")))
+        << text;
 }

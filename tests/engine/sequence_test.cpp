@@ -141,7 +141,7 @@ protected:
     }
 
     std::string ImagePath(const char* folderName, const char* name) {
-        return (folder.Path() / "UpdateFiles" / folderName / name).string();
+        return (folder.Path() / "UpdateFiles" / folderName / name).make_preferred().string();
     }
 
     TempProgramFolder folder;

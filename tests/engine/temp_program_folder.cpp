@@ -23,7 +23,8 @@ TempProgramFolder::~TempProgramFolder() {
 }
 
 std::string TempProgramFolder::AddImage(const std::string& folder, const std::string& name) {
-    const std::filesystem::path dir = m_path / "UpdateFiles" / folder;
+    // Native separators throughout, as the catalogue joins its paths.
+    const std::filesystem::path dir = (m_path / "UpdateFiles" / folder).make_preferred();
     std::filesystem::create_directories(dir);
     const std::filesystem::path file = dir / name;
     std::ofstream(file, std::ios::binary) << "image";

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 #include <regex>
 #include <string>
+#include <thread>
 
 namespace {
 
@@ -14,8 +15,16 @@ using namespace std::chrono_literals;
 
 // Runs OSA_tskDelete on another thread so that a hang fails the test instead
 // of stopping the run.
+// Returns once the deletion has begun (the running flag is down), so that what
+// the test does next happens during the deletion however late the deleting
+// thread gets to run (Wine starts threads slowly).
 std::future<int32_t> DeleteAsync(OsaTask* task) {
-    return std::async(std::launch::async, [task] { return OSA_tskDelete(task); });
+    auto deletion = std::async(std::launch::async, [task] { return OSA_tskDelete(task); });
+    const auto bound = std::chrono::steady_clock::now() + 5s;
+    while (OSA_tskIsRunning(task) && std::chrono::steady_clock::now() < bound) {
+        std::this_thread::sleep_for(1ms);
+    }
+    return deletion;
 }
 
 // A deletion that hangs cannot be abandoned (its record is in use and its

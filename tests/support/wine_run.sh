@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# Runs a program of the Windows build under Wine: wine_run.sh EXE [ARGS...].
+# Exits 77 (ctest's skip code for "wine"-labelled tests) when wine64 or the
+# program is missing, so that a Linux build without the Windows one skips.
+set -euo pipefail
+exe=${1:?usage: wine_run.sh EXE [ARGS...]}
+shift
+wine=$(command -v wine64 || true)
+[ -n "$wine" ] || [ ! -x /usr/lib/wine/wine64 ] || wine=/usr/lib/wine/wine64
+if [ -z "$wine" ]; then
+  echo "skipped: wine64 is not installed" >&2
+  exit 77
+fi
+if [ ! -f "$exe" ]; then
+  echo "skipped: $exe is missing (build the Windows build and pass -DTOLVANE_WINDOWS_BUILD_DIR)" >&2
+  exit 77
+fi
+export WINEDEBUG=${WINEDEBUG:--all}
+# No Mono or Gecko install prompts when Wine sets up a new prefix.
+export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
+exec "$wine" "$exe" "$@"
