@@ -139,8 +139,9 @@ protected:
 
     ProgramRun Cli(std::vector<std::string> args, std::chrono::milliseconds bound,
                    const std::map<std::string, std::string>& env = {}) {
-        std::vector<std::string> argv = {TOLVANE_CLI_PATH, "--json", "--program-folder",
-                                         folder.Path().string()};
+        std::vector<std::string> argv =
+            harness::ProgramCommand("TOLVANE_TEST_CLI", TOLVANE_CLI_PATH);
+        argv.insert(argv.end(), {"--json", "--program-folder", folder.Path().string()});
         argv.insert(argv.end(), args.begin(), args.end());
         std::map<std::string, std::string> fullEnv = env;
         fullEnv["TOLVANE_TIME_SCALE"] = std::to_string(kScale);

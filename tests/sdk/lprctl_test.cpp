@@ -21,7 +21,9 @@ harness::ProgramRun Lprctl(std::vector<std::string> args,
     for (std::string& arg : args) {
         arg = harness::WithCameraPort(arg);
     }
-    args.insert(args.begin(), LPRCTL_BINARY);
+    const std::vector<std::string> lprctl =
+        harness::ProgramCommand("TOLVANE_TEST_LPRCTL", LPRCTL_BINARY);
+    args.insert(args.begin(), lprctl.begin(), lprctl.end());
     return harness::RunProgram(args, std::chrono::seconds(60), env);
 }
 
@@ -129,7 +131,9 @@ TEST(Lprctl, PasswordSourcesInOrderAndControlCharactersNeverSent) {
         for (std::string& arg : args) {
             arg = harness::WithCameraPort(arg);
         }
-        args.insert(args.begin(), LPRCTL_BINARY);
+        const std::vector<std::string> lprctl =
+            harness::ProgramCommand("TOLVANE_TEST_LPRCTL", LPRCTL_BINARY);
+        args.insert(args.begin(), lprctl.begin(), lprctl.end());
         env.try_emplace("TOLVANE_LANG", "en");
         return harness::RunProgram(args, std::chrono::seconds(60), env);
     };

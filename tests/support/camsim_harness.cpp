@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <fcntl.h>
 #include <fstream>
 #include <netinet/in.h>
@@ -103,6 +104,19 @@ void PrintUncleanStop(const std::string& what) {
 std::atomic<CamsimProcess::UncleanStopReport> uncleanStopReport{&PrintUncleanStop};
 
 } // namespace
+
+std::vector<std::string> ProgramCommand(const char* variable, const std::string& built) {
+    const char* given = std::getenv(variable);
+    if (given == nullptr || *given == '\0') {
+        return {built};
+    }
+    std::vector<std::string> command;
+    std::istringstream words(given);
+    for (std::string word; std::getline(words, word, '|');) {
+        command.push_back(word);
+    }
+    return command;
+}
 
 ProgramRun RunProgram(const std::vector<std::string>& argv, std::chrono::milliseconds bound,
                       const std::map<std::string, std::string>& env) {

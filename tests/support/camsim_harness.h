@@ -29,6 +29,12 @@ ProgramRun RunProgram(const std::vector<std::string>& argv,
                       std::chrono::milliseconds bound = std::chrono::seconds(60),
                       const std::map<std::string, std::string>& env = {});
 
+// The command that starts a program under test: `built`, this build's own;
+// or, when the environment variable `variable` is set, its words separated
+// by '|' (for instance "wine_run.sh|tolvane-cli.exe": the Windows build's
+// program under Wine). The same test then checks both.
+std::vector<std::string> ProgramCommand(const char* variable, const std::string& built);
+
 // A fresh temporary folder, removed with everything in it when the object goes.
 class TempFolder {
 public:

@@ -3,6 +3,7 @@
 #include "lprctl_commands.h"
 #include "password_input.h"
 #include "sdk/lpr_sdk.h"
+#include "standard_streams.h"
 #include "tolvane_version.h"
 #include "tool_text.h"
 
@@ -62,6 +63,10 @@ void AddCredentials(CommandLine& line, CLI::App* command) {
 }
 
 void SetUpOptions(CommandLine& line) {
+    // The same options on every platform: CLI11 on Windows would otherwise
+    // take "/path" arguments for "/option" switches. Set before the
+    // subcommands, which inherit it.
+    line.app.allow_windows_style_options(false);
     tool_text::TranslateCliWords(line.app);
     line.app.description(translate(
         "lprctl", "lprctl: search, read, upgrade, restart and run shell commands on cameras"));
@@ -179,6 +184,7 @@ int Dispatch(const CommandLine& line) {
 } // namespace
 
 int main(int argc, char** argv) {
+    tool_input::PrepareStandardStreams();
     const tool_text::Language language("lprctl", argc, argv);
     if (!language.Valid()) {
         return lprctl::kUsage;

@@ -9,6 +9,7 @@
 #include "plan_command.h"
 #include "result_rows_recorder.h"
 #include "search_command.h"
+#include "standard_streams.h"
 #include "tolvane_version.h"
 #include "tool_text.h"
 #include "upgrade_command.h"
@@ -167,6 +168,10 @@ void AddUpgradeOptions(CommandLine& line) {
 }
 
 void SetUpOptions(CommandLine& line) {
+    // The same options on every platform: CLI11 on Windows would otherwise
+    // take "/path" arguments for "/option" switches. Set before the
+    // subcommands, which inherit it.
+    line.app.allow_windows_style_options(false);
     tool_text::TranslateCliWords(line.app);
     line.app.description(
         translate("tolvane-cli", "Finds licence-plate cameras and upgrades their firmware."));
@@ -288,6 +293,7 @@ int RunHistoryCommand(const CommandLine& line) {
 } // namespace
 
 int main(int argc, char** argv) {
+    tool_input::PrepareStandardStreams();
     const tool_text::Language language("tolvane-cli", argc, argv);
     if (!language.Valid()) {
         return kBadInput;
