@@ -148,7 +148,13 @@ HttpAnswer WinHttpConnection::Send(const HttpCall& call, bool probe,
         answer.failure = sent;
         return answer;
     }
-    if (!request.SetReceiveTimeout(MillisecondsLeft(deadline)) || !request.ReceiveHead()) {
+    // As with libcurl's low speed limit: a peer that neither takes more of
+    // the body nor answers within that time has stalled.
+    long answerMs = MillisecondsLeft(deadline);
+    if (sendsFile && call.limits.lowSpeedSeconds > 0) {
+        answerMs = std::min(answerMs, call.limits.lowSpeedSeconds * 1000);
+    }
+    if (!request.SetReceiveTimeout(answerMs) || !request.ReceiveHead()) {
         answer.failure =
             sent != HttpFailure::None ? sent : Classify(GetLastError(), true, call.cancel);
         return answer;
