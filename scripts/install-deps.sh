@@ -6,13 +6,15 @@ PACKAGES=(
   build-essential cmake ninja-build pkg-config git
   clang clang-format libclang-rt-14-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
-  qt6-base-dev qt6-base-dev-tools libgl-dev
+  qt6-base-dev qt6-base-dev-tools libgl-dev qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools
   libcurl4-openssl-dev libssl-dev nlohmann-json3-dev libasio-dev libcli11-dev
   fonts-noto-cjk xvfb xauth x11-utils imagemagick
   iproute2 procps
   ansible-core
   dpkg-dev help2man lintian desktop-file-utils
   g++-mingw-w64-x86-64-posix wine wine64
+  fonts-wine libxrender1 libxrandr2 libxi6 libxcursor1 libxcomposite1 libxinerama1 libxfixes3
+  libgnutls30
 )
 
 missing=()
