@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <iostream>
 
 namespace tool_input {
 namespace {
@@ -68,6 +69,19 @@ std::string PasswordFlagHelp() {
 
 std::string PasswordFileHelp() {
     return tool_text::translate("tool", "read the log-in password from the first line of FILE");
+}
+
+std::optional<std::string> AskPasswordLine() {
+    std::cerr << tool_text::translate("tool", "Password (Enter keeps the default): ") << std::flush;
+    std::string line;
+    std::getline(std::cin, line);
+    while (!line.empty() && line.back() == '\r') {
+        line.pop_back();
+    }
+    if (line.empty()) {
+        return std::nullopt;
+    }
+    return line;
 }
 
 } // namespace tool_input

@@ -12,4 +12,8 @@ bool InputIsTerminal();
 // Nothing when the terminal cannot be set or the operator typed nothing.
 std::optional<std::string> PromptWithoutEcho();
 
+// Asks and reads one line, once the platform has turned echo off; nothing
+// when the operator typed nothing.
+std::optional<std::string> AskPasswordLine();
+
 } // namespace tool_input

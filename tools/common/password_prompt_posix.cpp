@@ -1,9 +1,7 @@
 // The prompt on a POSIX terminal: echo off through termios.
 #include "password_prompt.h"
-#include "tool_text.h"
 
 #include <csignal>
-#include <iostream>
 #include <iterator>
 #include <termios.h>
 #include <unistd.h>
@@ -43,21 +41,13 @@ std::optional<std::string> PromptWithoutEcho() {
     termios quiet = g_savedTerminal;
     quiet.c_lflag &= ~static_cast<tcflag_t>(ECHO);
     quiet.c_lflag |= ECHONL;
-    std::string line;
+    std::optional<std::string> line;
     if (tcsetattr(STDIN_FILENO, TCSAFLUSH, &quiet) == 0) {
-        std::cerr << tool_text::translate("tool", "Password (Enter keeps the default): ")
-                  << std::flush;
-        std::getline(std::cin, line);
+        line = AskPasswordLine();
         tcsetattr(STDIN_FILENO, TCSAFLUSH, &g_savedTerminal);
     }
     for (std::size_t i = 0; i < std::size(kPromptSignals); ++i) {
         sigaction(kPromptSignals[i], &previous[i], nullptr);
-    }
-    while (!line.empty() && line.back() == '\r') {
-        line.pop_back();
-    }
-    if (line.empty()) {
-        return std::nullopt;
     }
     return line;
 }

@@ -1,6 +1,5 @@
 // The prompt on a Windows console: echo off through the console mode.
 #include "password_prompt.h"
-#include "tool_text.h"
 
 #include <atomic>
 #include <iostream>
@@ -34,21 +33,13 @@ std::optional<std::string> PromptWithoutEcho() {
     }
     g_savedMode.store(saved);
     SetConsoleCtrlHandler(RestoreConsole, TRUE);
-    std::string line;
+    std::optional<std::string> line;
     if (SetConsoleMode(input, saved & ~static_cast<DWORD>(ENABLE_ECHO_INPUT))) {
-        std::cerr << tool_text::translate("tool", "Password (Enter keeps the default): ")
-                  << std::flush;
-        std::getline(std::cin, line);
+        line = AskPasswordLine();
         std::cerr << '\n'; // the Enter key was not echoed either
         SetConsoleMode(input, saved);
     }
     SetConsoleCtrlHandler(RestoreConsole, FALSE);
-    while (!line.empty() && line.back() == '\r') {
-        line.pop_back();
-    }
-    if (line.empty()) {
-        return std::nullopt;
-    }
     return line;
 }
 
