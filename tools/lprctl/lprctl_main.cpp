@@ -62,7 +62,8 @@ void AddCredentials(CommandLine& line, CLI::App* command) {
     command->add_option("--password-file", line.passwordFile, tool_input::PasswordFileHelp());
 }
 
-void SetUpOptions(CommandLine& line) {
+// The program's own description, exit codes, --version and --lang.
+void SetUpProgram(CommandLine& line) {
     // The same options on every platform: CLI11 on Windows would otherwise
     // take "/path" arguments for "/option" switches. Set before the
     // subcommands, which inherit it.
@@ -87,7 +88,10 @@ Exit codes:
     // --lang may also follow the subcommand.
     line.app.fallthrough();
     tool_text::AddLangOption(line.app);
+}
 
+void SetUpOptions(CommandLine& line) {
+    SetUpProgram(line);
     line.search = line.app.add_subcommand(
         "search", translate("lprctl", "list the cameras that answer a search"));
     line.search->add_option("--seconds", line.seconds, translate("lprctl", "how long to listen"))
