@@ -376,7 +376,7 @@ void GuiEndToEnd::keyboardAloneWalksTheWindow() {
     QAccessibleInterface* line = QAccessible::queryAccessibleInterface(
         dlg.findChild<QLabel*>(QStringLiteral("IDC_STATIC_BATCH_STATUS")));
     QVERIFY(line && line->textInterface());
-    QCOMPARE(line->text(QAccessible::Name), QStringLiteral("批量操作状态"));
+    QCOMPARE(line->text(QAccessible::Name), i18n::Tr("ui", ui_text::kAccBatchStatus));
     QCOMPARE(line->textInterface()->text(0, line->textInterface()->characterCount()),
              i18n::Tr("ui", ui_text::kBatchSelected).arg(12));
 
