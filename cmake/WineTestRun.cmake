@@ -5,8 +5,9 @@
 # Windows build's .exe started by wine64 through tests/support/wine_run.sh
 # (ProgramCommand in tests/support).
 # WINEPREFIX comes from the environment. `filter` is a GoogleTest filter of
-# the cases that run under Wine.
-function(tolvane_add_wine_run target variable exe filter)
+# the cases that run under Wine; `lock` the resource lock of the Linux run,
+# whose loopback addresses the Wine run uses too.
+function(tolvane_add_wine_run target variable exe filter lock)
   if(NOT TOLVANE_WINDOWS_BUILD_DIR OR NOT TOLVANE_WINE_RUN)
     return()
   endif()
@@ -22,6 +23,6 @@ function(tolvane_add_wine_run target variable exe filter)
     TEST_PREFIX "wine."
     TEST_FILTER "${filter}"
     DISCOVERY_TIMEOUT 60
-    PROPERTIES LABELS wine
+    PROPERTIES LABELS wine RESOURCE_LOCK ${lock}
       ENVIRONMENT "${variable}=${TOLVANE_WINE_RUN}|${TOLVANE_WINDOWS_BUILD_DIR}/${exe}")
 endfunction()

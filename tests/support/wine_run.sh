@@ -16,6 +16,8 @@ if [ ! -f "$exe" ]; then
   exit 77
 fi
 export WINEDEBUG=${WINEDEBUG:--all}
+# The default language, as the Linux runs of the same tests get it from ctest.
+export TOLVANE_LANG=${TOLVANE_LANG-zh}
 # No Mono or Gecko install prompts when Wine sets up a new prefix.
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
 exec "$wine" "$exe" "$@"
