@@ -8,6 +8,7 @@
 #include <QIcon>
 #include <QLabel>
 #include <QPushButton>
+#include <algorithm>
 
 CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
     const QFont font = DialogFont(9);
@@ -18,7 +19,8 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
                    Qt::WindowCloseButtonHint);
     // Below the template's rows: the data folder, where the operator puts
     // the images and finds the logs; selectable so that it can be copied.
-    setFixedSize(MapDialogX(170, units), MapDialogY(90, units));
+    const int width = MapDialogX(170, units);
+    const int height = MapDialogY(90, units);
 
     auto* icon = new QLabel(this);
     const QPoint iconAt(MapDialogX(14, units), MapDialogY(14, units));
@@ -37,7 +39,14 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
     folder->setObjectName(QStringLiteral("IDC_DATA_FOLDER"));
     folder->setWordWrap(true);
     folder->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    folder->setGeometry(MapDialogRect({14, 62, 149, 24}, units));
+    // A deep folder wraps at its separators onto more lines than the
+    // template's three: the box grows rather than cut the path off.
+    QRect folderRect = MapDialogRect({14, 62, 149, 24}, units);
+    const int folderGrowth =
+        std::max(0, folder->heightForWidth(folderRect.width()) - folderRect.height());
+    folderRect.setHeight(folderRect.height() + folderGrowth);
+    folder->setGeometry(folderRect);
+    setFixedSize(width, height + folderGrowth);
 
     auto* ok = new QPushButton(i18n::Tr("ui", ui_text::kOk), this);
     ok->setObjectName(QStringLiteral("IDOK"));

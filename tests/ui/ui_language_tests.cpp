@@ -57,7 +57,23 @@ QString Clipped(const QWidget& window) {
                   header->sectionSize(column) - margin);
     }
     for (const QLabel* label : window.findChildren<QLabel*>()) {
-        check(label, label->text(), label->contentsRect().width());
+        if (label->wordWrap()) {
+            // Laid out as the label lays it out: no line may be wider than
+            // the label, nor the lines taller than it.
+            const QRect room = label->contentsRect();
+            const QRect used = label->fontMetrics().boundingRect(
+                QRect(room.topLeft(), QSize(room.width(), 1 << 20)), Qt::TextWordWrap,
+                label->text());
+            if (used.width() > room.width() || used.height() > room.height())
+                faults << QStringLiteral("'%1' needs %2x%3 px, has %4x%5")
+                              .arg(label->text())
+                              .arg(used.width())
+                              .arg(used.height())
+                              .arg(room.width())
+                              .arg(room.height());
+        } else {
+            check(label, label->text(), label->contentsRect().width());
+        }
         // A label grows to fit its text: it must not grow into a control.
         for (const QWidget* other : window.findChildren<QWidget*>()) {
             if (other->parentWidget() == label->parentWidget() &&
