@@ -105,6 +105,8 @@ set(CPACK_DEBIAN_PACKAGE_SECTION net)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_TOLVANE_PACKAGE_NAME tolvane)
 set(CPACK_DEBIAN_LAB_PACKAGE_NAME tolvane-lab)
+# Qt's own texts in the window (file dialog, edit menus) in Chinese.
+set(CPACK_DEBIAN_TOLVANE_PACKAGE_RECOMMENDS qt6-translations-l10n)
 # The first line is the synopsis; CPack keeps the line breaks.
 string(CONCAT CPACK_COMPONENT_TOLVANE_DESCRIPTION
     "find licence-plate cameras and upgrade their firmware\n"

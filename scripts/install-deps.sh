@@ -7,6 +7,7 @@ PACKAGES=(
   clang clang-format libclang-rt-14-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   qt6-base-dev qt6-base-dev-tools libgl-dev qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools
+  qt6-translations-l10n
   libcurl4-openssl-dev libssl-dev nlohmann-json3-dev libasio-dev libcli11-dev
   fonts-noto-cjk xvfb xauth x11-utils imagemagick
   iproute2 procps

@@ -1,6 +1,8 @@
 #include "i18n/translations.h"
 
 #include <QCoreApplication>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QTranslator>
 
 namespace i18n {
@@ -15,6 +17,21 @@ bool InstallTranslations(Language language) {
     const QString file = language == Language::English ? QStringLiteral(":/i18n/tolvane_en.qm")
                                                        : QStringLiteral(":/i18n/tolvane_zh.qm");
     if (!translator->load(file)) {
+        delete translator;
+        return false;
+    }
+    return QCoreApplication::installTranslator(translator);
+}
+
+bool InstallToolkitTranslations(Language language) {
+    auto* app = QCoreApplication::instance();
+    if (app == nullptr || language != Language::Chinese) {
+        return false;
+    }
+    auto* translator = new QTranslator(app);
+    if (!translator->load(QLocale(QLocale::Chinese, QLocale::China), QStringLiteral("qtbase"),
+                          QStringLiteral("_"),
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
         delete translator;
         return false;
     }

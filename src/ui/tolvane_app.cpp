@@ -20,6 +20,7 @@ void CTolvaneApp::InstallLanguage() {
     if (!choice.problem.empty())
         std::fprintf(stderr, "tolvane: %s\n", choice.problem.c_str());
     i18n::InstallTranslations(choice.language);
+    i18n::InstallToolkitTranslations(choice.language);
 }
 
 bool CTolvaneApp::InitInstance() {

@@ -27,6 +27,7 @@ LAB=$(echo "$WORK"/pkg/tolvane-lab_"$VERSION"_*.deb)
 ARCHIVE=$(echo "$WORK"/pkg/tolvane-"$VERSION"-*-portable.tar.gz)
 for f in "$MAIN" "$LAB" "$ARCHIVE"; do [ -f "$f" ] || fail "no package $f"; done
 [[ $(dpkg-deb -f "$MAIN" Depends) == *libqt6widgets6* ]] || fail "tolvane does not depend on Qt"
+[[ $(dpkg-deb -f "$MAIN" Recommends) == *qt6-translations-l10n* ]] || fail "tolvane does not recommend Qt's translations"
 [[ $(dpkg-deb -c "$MAIN") != *camsim* ]] || fail "camsim belongs to tolvane-lab"
 # lintian takes seconds; it runs while the programs are tried.
 lintian "$MAIN" "$LAB" >"$WORK/lintian.txt" 2>&1 &

@@ -111,6 +111,16 @@ void LanguageTests::chineseKeepsTheSourceTextsAndFits() {
     about.show();
     QCOMPARE(about.windowTitle().toUtf8(), QByteArray("关于 Tolvane"));
     QCOMPARE(Clipped(about), QString());
+
+    // The save dialog and the edit menus are Qt's own: Chinese too, and
+    // English again once English is chosen.
+    QVERIFY(i18n::InstallToolkitTranslations(i18n::Language::Chinese));
+    QCOMPARE(QCoreApplication::translate("QFileDialog", "File &name:").toUtf8(),
+             QByteArray("文件名称(&N)："));
+    UseLanguage(i18n::Language::English);
+    QVERIFY(!i18n::InstallToolkitTranslations(i18n::Language::English));
+    QCOMPARE(QCoreApplication::translate("QFileDialog", "File &name:"),
+             QStringLiteral("File &name:"));
 }
 
 void LanguageTests::englishTranslatesWindowAndEngineAndFits() {
