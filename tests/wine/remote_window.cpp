@@ -1,16 +1,5 @@
 #include "remote_window.h"
 
-std::string Utf8(const std::wstring& wide) {
-    if (wide.empty())
-        return std::string();
-    const int size = static_cast<int>(wide.size());
-    const int length =
-        WideCharToMultiByte(CP_UTF8, 0, wide.data(), size, nullptr, 0, nullptr, nullptr);
-    std::string text(static_cast<size_t>(length), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, wide.data(), size, text.data(), length, nullptr, nullptr);
-    return text;
-}
-
 std::string WindowText(HWND window) {
     wchar_t text[1024] = {};
     // Bounded: a window that does not answer in 5 s reads as empty.

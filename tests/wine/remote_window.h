@@ -7,8 +7,8 @@
 #include <windows.h>
 // The common controls build on the declarations above.
 #include <commctrl.h>
-
-std::string Utf8(const std::wstring& wide);
+// Utf8(): the window's own conversion, so that both read texts alike.
+#include "wide_text.h"
 
 std::string WindowText(HWND window);
 

@@ -30,25 +30,14 @@ if [ -n "$CALLER_PREFIX" ] && [ -f "$CALLER_PREFIX/system.reg" ]; then
   cp -a "$CALLER_PREFIX" "$WORK/prefix"
   export WINEPREFIX=$WORK/prefix
 fi
-CAMSIM_PID=""
+source "$(dirname "$0")/../support/camsim_fleet.sh"
 cleanup() {
-  [ -n "$CAMSIM_PID" ] && kill -TERM "$CAMSIM_PID" 2>/dev/null && wait "$CAMSIM_PID" 2>/dev/null
+  stop_camsim
   rm -rf "$WORK"
 }
 trap cleanup EXIT
 
-sed "s/127\.77\.0\./${PREFIX//./\\.}/g" "$FLEET" >"$WORK/fleet.json"
-"$MKFWIMAGE" sample-tree "$WORK" >/dev/null
-"$CAMSIM" --fleet "$WORK/fleet.json" --time-scale "$SCALE" --discovery-port 0 \
-  --ready-file "$WORK/ready" >"$WORK/camsim.log" 2>&1 &
-CAMSIM_PID=$!
-for _ in $(seq 1 600); do
-  [ -s "$WORK/ready" ] && break
-  kill -0 "$CAMSIM_PID" 2>/dev/null || break
-  sleep 0.1
-done
-[ -s "$WORK/ready" ] || { echo "camsim did not get ready"; cat "$WORK/camsim.log"; exit 1; }
-PORT=$(sed -n 's/.*discovery port \([0-9]*\).*/\1/p' "$WORK/ready")
+start_camsim 0
 
 # The program folder (UpdateFiles, logs) is the work folder; the program
 # itself runs from its build tree.
