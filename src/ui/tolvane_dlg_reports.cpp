@@ -1,11 +1,11 @@
 // The operator's reports on the device list: an upgrade plan of the ticked
 // rows, the results exported to a file, and the failed rows ticked again.
 #include "device_list_ctrl.h"
+#include "dialog/single_checks.h"
 #include "engine/report_rows.h"
 #include "engine/upgrade_plan.h"
 #include "engine/version_worker.h"
 #include "i18n/translations.h"
-#include "input_checks.h"
 #include "message_box.h"
 #include "plan_dlg.h"
 #include "tolvane_dlg.h"
@@ -108,7 +108,7 @@ void CTolvaneDlg::OnExportMenu() {
     for (int row = 0; row < m_listDevices->GetItemCount(); ++row) {
         const QTableWidgetItem* item = m_listDevices->item(row, COL_IP);
         rows.push_back({m_listDevices->GetItemText(row, COL_IP).toStdString(),
-                        AtoiLike(m_listDevices->GetItemText(row, COL_PORT)),
+                        PortNumber(m_listDevices->GetItemText(row, COL_PORT).toStdString()),
                         Role(item, kRoleBefore), Role(item, kRoleAfter),
                         m_listDevices->GetItemText(row, COL_PROGRESS).toStdString(),
                         Role(item, kRoleStart), Role(item, kRoleEnd)});
@@ -132,7 +132,8 @@ void CTolvaneDlg::OnPlanMenu() {
         const QString address = m_listDevices->GetItemText(row, COL_IP);
         if (m_listDevices->GetCheck(row) && !address.isEmpty())
             targets.push_back(
-                {address.toStdString(), AtoiLike(m_listDevices->GetItemText(row, COL_PORT))});
+                {address.toStdString(),
+                 PortNumber(m_listDevices->GetItemText(row, COL_PORT).toStdString())});
     }
     if (targets.empty()) {
         ShowMessageBox(this, Text(ui_text::kSelectDevices), Text(ui_text::kCaptionNotice));
