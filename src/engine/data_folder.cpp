@@ -1,16 +1,19 @@
 #include "engine/data_folder.h"
 
+#include "osa/osa_path.h"
+#include "osa/osa_process_text.h"
+
 #include <cstdlib>
 #include <system_error>
 
 namespace {
 
 std::filesystem::path AbsoluteFromEnvironment(const char* name) {
-    const char* value = std::getenv(name);
-    if (value == nullptr || *value == '\0') {
+    const std::optional<std::string> value = OSA_environmentUtf8(name);
+    if (!value || value->empty()) {
         return {};
     }
-    std::filesystem::path path(value);
+    std::filesystem::path path = OSA_pathFromUtf8(*value);
     // A relative XDG path is invalid and to be ignored; so is a relative HOME.
     return path.is_absolute() ? path : std::filesystem::path();
 }

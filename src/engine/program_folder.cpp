@@ -2,6 +2,7 @@
 
 #include "engine/data_folder.h"
 #include "osa/osa_path.h"
+#include "osa/osa_process_text.h"
 
 #include <cstdlib>
 #include <filesystem>
@@ -35,8 +36,9 @@ std::string GetProgramFolder() {
             return g_override;
         }
     }
-    if (const char* env = std::getenv("TOLVANE_PROGRAM_FOLDER"); env != nullptr && *env != '\0') {
-        return WithoutTrailingSeparator(env);
+    if (const std::optional<std::string> env = OSA_environmentUtf8("TOLVANE_PROGRAM_FOLDER");
+        env && !env->empty()) {
+        return WithoutTrailingSeparator(*env);
     }
     const std::filesystem::path exe = OSA_selfExecutable();
     if (exe.empty()) {

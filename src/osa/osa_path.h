@@ -4,11 +4,15 @@
 // that differs between platforms.
 #pragma once
 
+#include <cstdio>
 #include <filesystem>
 #include <string>
 
 std::filesystem::path OSA_pathFromUtf8(const std::string& text);
 std::string OSA_pathToUtf8(const std::filesystem::path& path);
+
+// std::fopen for a file named by UTF-8 text; errno tells why on failure.
+std::FILE* OSA_fileOpen(const std::string& utf8Path, const char* mode);
 
 // The running program's executable file; empty when the platform cannot tell.
 std::filesystem::path OSA_selfExecutable();

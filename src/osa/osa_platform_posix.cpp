@@ -1,11 +1,26 @@
 #include "osa/osa_localtime.h"
 #include "osa/osa_path.h"
+#include "osa/osa_process_text.h"
 
 #include <cerrno>
+#include <cstdlib>
 #include <ctime>
 #include <fcntl.h>
 #include <system_error>
 #include <unistd.h>
+
+std::vector<std::string> OSA_commandLineUtf8(int argc, char** argv) {
+    return std::vector<std::string>(argv, argv + argc);
+}
+
+std::optional<std::string> OSA_environmentUtf8(const char* name) {
+    const char* value = std::getenv(name);
+    return value != nullptr ? std::optional<std::string>(value) : std::nullopt;
+}
+
+std::FILE* OSA_fileOpen(const std::string& utf8Path, const char* mode) {
+    return std::fopen(utf8Path.c_str(), mode);
+}
 
 std::filesystem::path OSA_selfExecutable() {
     std::error_code ec;

@@ -1,13 +1,69 @@
 #include "osa/osa_localtime.h"
 #include "osa/osa_path.h"
+#include "osa/osa_process_text.h"
+#include "osa/osa_wide_text.h"
 
 #ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN
 #endif
+#include <cstdlib>
 #include <ctime>
 #include <limits>
 #include <vector>
 #include <windows.h>
+// After windows.h, whose declarations it builds on.
+#include <shellapi.h>
+
+std::wstring OSA_wideFromUtf8(const std::string& utf8) {
+    if (utf8.empty() || utf8.size() > static_cast<size_t>(std::numeric_limits<int>::max())) {
+        return std::wstring();
+    }
+    const int size = static_cast<int>(utf8.size());
+    const int length = ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, nullptr, 0);
+    std::wstring wide(static_cast<size_t>(length), L'\0');
+    ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, wide.data(), length);
+    return wide;
+}
+
+std::string OSA_utf8FromWide(const std::wstring& wide) {
+    if (wide.empty() || wide.size() > static_cast<size_t>(std::numeric_limits<int>::max())) {
+        return std::string();
+    }
+    const int size = static_cast<int>(wide.size());
+    const int length =
+        ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), size, nullptr, 0, nullptr, nullptr);
+    std::string utf8(static_cast<size_t>(length), '\0');
+    ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), size, utf8.data(), length, nullptr, nullptr);
+    return utf8;
+}
+
+std::vector<std::string> OSA_commandLineUtf8(int argc, char** argv) {
+    int count = 0;
+    LPWSTR* wide = ::CommandLineToArgvW(::GetCommandLineW(), &count);
+    // The system splits the same command line the runtime split for main;
+    // should the two ever disagree, the runtime's split stands.
+    if (wide == nullptr || count != argc) {
+        if (wide != nullptr) {
+            ::LocalFree(wide);
+        }
+        return std::vector<std::string>(argv, argv + argc);
+    }
+    std::vector<std::string> arguments;
+    for (int i = 0; i < count; ++i) {
+        arguments.push_back(OSA_utf8FromWide(wide[i]));
+    }
+    ::LocalFree(wide);
+    return arguments;
+}
+
+std::optional<std::string> OSA_environmentUtf8(const char* name) {
+    const wchar_t* value = ::_wgetenv(OSA_wideFromUtf8(name).c_str());
+    return value != nullptr ? std::optional<std::string>(OSA_utf8FromWide(value)) : std::nullopt;
+}
+
+std::FILE* OSA_fileOpen(const std::string& utf8Path, const char* mode) {
+    return ::_wfopen(OSA_pathFromUtf8(utf8Path).c_str(), OSA_wideFromUtf8(mode).c_str());
+}
 
 std::filesystem::path OSA_selfExecutable() {
     // Long paths can exceed MAX_PATH; grow until the name fits.

@@ -1,5 +1,6 @@
 #include "sdk/native_file.h"
 
+#include <string>
 #include <windows.h>
 
 namespace lpr {
@@ -17,14 +18,29 @@ int64_t Nanoseconds(const FILETIME& time) {
     return Nanoseconds(value);
 }
 
+// The image's path comes as UTF-8, as every path in the tool; a caller's
+// path that is not UTF-8 is taken in the ANSI code page, as before.
+HANDLE OpenForReading(const std::string& path) {
+    constexpr DWORD kShare = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+    const int size = static_cast<int>(path.size());
+    const int length =
+        MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, path.data(), size, nullptr, 0);
+    if (path.empty() || length <= 0) {
+        return CreateFileA(path.c_str(), GENERIC_READ, kShare, nullptr, OPEN_EXISTING,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    }
+    std::wstring wide(static_cast<size_t>(length), L'\0');
+    MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, path.data(), size, wide.data(), length);
+    return CreateFileW(wide.c_str(), GENERIC_READ, kShare, nullptr, OPEN_EXISTING,
+                       FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
 } // namespace
 
 std::optional<NativeFile> OpenRegularFile(const std::string& path) {
     // Readers and writers of the image stay allowed, as with open(2); a file
     // that changes meanwhile is caught by its stamp and its length.
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file = OpenForReading(path);
     if (file == INVALID_HANDLE_VALUE) {
         return std::nullopt; // a folder needs FILE_FLAG_BACKUP_SEMANTICS: refused here too
     }

@@ -1,24 +1,13 @@
 #include "wide_text.h"
 
+#include "osa/osa_wide_text.h"
+
 std::wstring Wide(const std::string& utf8) {
-    if (utf8.empty())
-        return std::wstring();
-    const int size = static_cast<int>(utf8.size());
-    const int length = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, nullptr, 0);
-    std::wstring wide(static_cast<size_t>(length), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, wide.data(), length);
-    return wide;
+    return OSA_wideFromUtf8(utf8);
 }
 
 std::string Utf8(const std::wstring& wide) {
-    if (wide.empty())
-        return std::string();
-    const int size = static_cast<int>(wide.size());
-    const int length =
-        WideCharToMultiByte(CP_UTF8, 0, wide.data(), size, nullptr, 0, nullptr, nullptr);
-    std::string utf8(static_cast<size_t>(length), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, wide.data(), size, utf8.data(), length, nullptr, nullptr);
-    return utf8;
+    return OSA_utf8FromWide(wide);
 }
 
 std::string GetWindowTextUtf8(HWND window) {

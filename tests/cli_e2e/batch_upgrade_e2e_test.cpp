@@ -148,7 +148,9 @@ protected:
         return RunProgram(argv, bound, fullEnv);
     }
 
-    harness::TempFolder folder{"cli-e2e"};
+    // Not ASCII, as on a laptop whose user is 张伟: every path the tools are
+    // given, and the data folder, carry it.
+    harness::TempFolder folder{"cli-e2e-张伟"};
 };
 
 } // namespace
@@ -396,6 +398,7 @@ TEST_F(CliEndToEnd, PlanThenUpgradeWithCsvThenHistory) {
         {{"address", net + "2"}, {"version", "5.0.6.1"}},
         {{"address", net + "3"}, {"version", "5.1.7.1"}},
         {{"address", net + "4"}, {"version", "5.1.7.1"}, {"faults", {{"refuse_login", true}}}},
+        {{"address", net + "5"}, {"version", "5.1.7.1"}, {"password", "密码ü"}},
     });
     CamsimProcess sim(CAMSIM_BINARY,
                       harness::FleetArgs(folder.Path() / "fleet.json", fleet, kScale));
@@ -465,18 +468,21 @@ TEST_F(CliEndToEnd, PlanThenUpgradeWithCsvThenHistory) {
         }
     }
 
-    const std::string csv = (folder.Path() / "results.csv").string();
-    const ProgramRun run = Cli({"upgrade", net + "3", "--csv", csv}, 40s);
+    const std::string csv = (folder.Path() / "结果.csv").string();
+    const std::string passwordFile = (folder.Path() / "密码.txt").string();
+    std::ofstream(passwordFile) << "密码ü\n";
+    const ProgramRun run =
+        Cli({"upgrade", net + "5", "--csv", csv, "--password-file", passwordFile}, 40s);
     ASSERT_EQ(run.exitCode, 0) << run.output;
     const std::string bytes = ReadBytes(csv);
     EXPECT_EQ(bytes.rfind("\xEF\xBB\xBF"
                           "address,port,version_before,version_after,result,start,end\r\n" +
-                              net + "3,80,5.1.7.1,5.1.7.9,升级设备成功！,",
+                              net + "5,80,5.1.7.1,5.1.7.9,升级设备成功！,",
                           0),
               0u)
         << bytes;
 
-    const ProgramRun history = Cli({"history", "--address", net + "3"}, 20s);
+    const ProgramRun history = Cli({"history", "--address", net + "5"}, 20s);
     ASSERT_EQ(history.exitCode, 0);
     const json entry = json::parse(history.output);
     EXPECT_EQ(entry["port"], 80);

@@ -45,7 +45,8 @@ TEST(Lprctl, EveryFailureHasItsOwnExitCode) {
         {"address":"127.61.6.4","faults":{"drop_upload_at_percent":10}}]})");
     CamsimProcess sim(CAMSIM_BINARY, {"--fleet", fleetName, "--time-scale", "0.01"});
     ASSERT_TRUE(sim.WaitReady());
-    char imageName[] = "/tmp/lprctl_fw_XXXXXX";
+    // Not ASCII: the image path must arrive whole on every platform.
+    char imageName[] = "/tmp/lprctl_固件_XXXXXX";
     close(mkstemp(imageName));
     ASSERT_EQ(harness::RunProgram({MKFWIMAGE_BINARY, "image", "--platform", "DM3730", "--version",
                                    "5.1.7.3", "--payload-size", "3000000", "-o", imageName})

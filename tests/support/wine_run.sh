@@ -18,6 +18,10 @@ fi
 export WINEDEBUG=${WINEDEBUG:--all}
 # The default language, as the Linux runs of the same tests get it from ctest.
 export TOLVANE_LANG=${TOLVANE_LANG-zh}
+# Wine reads the arguments and the environment in the locale's character
+# set, and the C locale's is 7-bit: a path with 张伟 in it would arrive
+# mangled. Only the character set: the language stays the caller's choice.
+[ -n "${LC_ALL:-}" ] || export LC_CTYPE=C.UTF-8
 # No Mono or Gecko install prompts when Wine sets up a new prefix.
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
 exec "$wine" "$exe" "$@"

@@ -1,5 +1,7 @@
 #include "password_input.h"
 
+#include "osa/osa_path.h"
+#include "osa/osa_process_text.h"
 #include "password_prompt.h"
 #include "sdk/credential_text.h"
 #include "tool_text.h"
@@ -15,7 +17,7 @@ namespace {
 
 std::optional<std::string> FirstLineOf(const std::string& path, std::string* error) {
     errno = 0;
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(OSA_pathFromUtf8(path), std::ios::binary);
     std::string line;
     if (!in || !std::getline(in, line)) {
         // An empty file or a folder is as wrong as a missing file.
@@ -42,8 +44,9 @@ std::optional<std::string> ResolvePassword(const PasswordSources& sources, std::
     if (!sources.file.empty()) {
         return FirstLineOf(sources.file, error);
     }
-    if (const char* env = std::getenv("TOLVANE_PASSWORD"); env != nullptr && *env != '\0') {
-        return std::string(env);
+    if (std::optional<std::string> env = OSA_environmentUtf8("TOLVANE_PASSWORD");
+        env && !env->empty()) {
+        return env;
     }
     if (InputIsTerminal()) {
         if (std::optional<std::string> typed = PromptWithoutEcho()) {
@@ -73,11 +76,7 @@ std::string PasswordFileHelp() {
 
 std::optional<std::string> AskPasswordLine() {
     std::cerr << tool_text::translate("tool", "Password (Enter keeps the default): ") << std::flush;
-    std::string line;
-    std::getline(std::cin, line);
-    while (!line.empty() && line.back() == '\r') {
-        line.pop_back();
-    }
+    const std::string line = ReadTypedLine();
     if (line.empty()) {
         return std::nullopt;
     }

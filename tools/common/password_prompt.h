@@ -16,4 +16,7 @@ std::optional<std::string> PromptWithoutEcho();
 // when the operator typed nothing.
 std::optional<std::string> AskPasswordLine();
 
+// One line typed at the terminal, as UTF-8, without its line end.
+std::string ReadTypedLine();
+
 } // namespace tool_input

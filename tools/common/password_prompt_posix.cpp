@@ -2,6 +2,7 @@
 #include "password_prompt.h"
 
 #include <csignal>
+#include <iostream>
 #include <iterator>
 #include <termios.h>
 #include <unistd.h>
@@ -48,6 +49,15 @@ std::optional<std::string> PromptWithoutEcho() {
     }
     for (std::size_t i = 0; i < std::size(kPromptSignals); ++i) {
         sigaction(kPromptSignals[i], &previous[i], nullptr);
+    }
+    return line;
+}
+
+std::string ReadTypedLine() {
+    std::string line;
+    std::getline(std::cin, line);
+    while (!line.empty() && line.back() == '\r') {
+        line.pop_back();
     }
     return line;
 }

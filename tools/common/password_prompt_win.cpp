@@ -1,4 +1,5 @@
 // The prompt on a Windows console: echo off through the console mode.
+#include "osa/osa_wide_text.h"
 #include "password_prompt.h"
 
 #include <atomic>
@@ -41,6 +42,26 @@ std::optional<std::string> PromptWithoutEcho() {
     }
     SetConsoleCtrlHandler(RestoreConsole, FALSE);
     return line;
+}
+
+std::string ReadTypedLine() {
+    // The console's own wide reading: its byte reading would hand over the
+    // input code page, not UTF-8, and drop what that page cannot hold.
+    HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
+    std::wstring line;
+    wchar_t piece[256];
+    DWORD read = 0;
+    // A password longer than 4096 characters is no password: stop there.
+    while (line.size() < 4096 && ReadConsoleW(input, piece, 256, &read, nullptr) && read > 0) {
+        line.append(piece, read);
+        if (line.back() == L'\n') {
+            break;
+        }
+    }
+    while (!line.empty() && (line.back() == L'\n' || line.back() == L'\r')) {
+        line.pop_back();
+    }
+    return OSA_utf8FromWide(line);
 }
 
 } // namespace tool_input

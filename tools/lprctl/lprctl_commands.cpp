@@ -1,6 +1,7 @@
 #include "lprctl_commands.h"
 
 #include "netaddr/dotted_ipv4.h"
+#include "osa/osa_path.h"
 #include "sdk/lpr_sdk.h"
 #include "tool_text.h"
 
@@ -207,7 +208,7 @@ int ShowVersion(const Target& target, std::ostream& out, std::ostream& err) {
 
 int Upgrade(const Target& target, const std::string& image, bool waitRestart, int timeoutSeconds,
             std::ostream& out, std::ostream& err) {
-    if (std::FILE* file = std::fopen(image.c_str(), "rb")) {
+    if (std::FILE* file = OSA_fileOpen(image, "rb")) {
         std::fclose(file);
     } else {
         err << "lprctl: " << Fill(translate("lprctl", "cannot read the image file %1"), {image})

@@ -6,6 +6,7 @@
 #include "standard_streams.h"
 #include "tolvane_version.h"
 #include "tool_text.h"
+#include "utf8_arguments.h"
 
 #include <CLI/CLI.hpp>
 #include <iostream>
@@ -187,8 +188,11 @@ int Dispatch(const CommandLine& line) {
 
 } // namespace
 
-int main(int argc, char** argv) {
+int main(int rawCount, char** rawArguments) {
     tool_input::PrepareStandardStreams();
+    tool_input::Utf8Arguments arguments(rawCount, rawArguments);
+    const int argc = arguments.Count();
+    char** argv = arguments.Values();
     const tool_text::Language language("lprctl", argc, argv);
     if (!language.Valid()) {
         return lprctl::kUsage;

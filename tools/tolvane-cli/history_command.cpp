@@ -1,6 +1,7 @@
 #include "history_command.h"
 
 #include "engine/upgrade_history.h"
+#include "osa/osa_path.h"
 #include "shown_texts.h"
 #include "tool_text.h"
 
@@ -46,7 +47,7 @@ json Shown(json entry) {
 
 HistoryRead ReadHistory(const std::string& path) {
     HistoryRead read;
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(OSA_pathFromUtf8(path), std::ios::binary);
     if (!in) {
         return read;
     }

@@ -13,6 +13,7 @@
 #include "tolvane_version.h"
 #include "tool_text.h"
 #include "upgrade_command.h"
+#include "utf8_arguments.h"
 
 #include <CLI/CLI.hpp>
 #include <cstdio>
@@ -292,8 +293,11 @@ int RunHistoryCommand(const CommandLine& line) {
 
 } // namespace
 
-int main(int argc, char** argv) {
+int main(int rawCount, char** rawArguments) {
     tool_input::PrepareStandardStreams();
+    tool_input::Utf8Arguments arguments(rawCount, rawArguments);
+    const int argc = arguments.Count();
+    char** argv = arguments.Values();
     const tool_text::Language language("tolvane-cli", argc, argv);
     if (!language.Valid()) {
         return kBadInput;

@@ -1,6 +1,7 @@
 #include "result_rows_recorder.h"
 
 #include "engine/note_texts.h"
+#include "osa/osa_path.h"
 #include "shown_texts.h"
 #include "tool_text.h"
 
@@ -48,7 +49,7 @@ void ResultRowsRecorder::NotDispatched(const std::string& address, const std::st
 
 std::string CsvPathProblem(const std::string& path) {
     // Append mode: an existing file is left as it is until the batch ends.
-    std::FILE* file = std::fopen(path.c_str(), "ab");
+    std::FILE* file = OSA_fileOpen(path, "ab");
     if (file == nullptr) {
         const int failure = errno;
         return tool_text::Fill(tool_text::translate("tolvane-cli", "cannot write '%1': %2"),
