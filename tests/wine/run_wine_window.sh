@@ -25,7 +25,10 @@ for f in "$TOLVANE_EXE" "$DRIVER"; do
   [ -f "$f" ] || { echo "missing $f (build the Windows tree first)"; exit 1; }
 done
 
-WORK=$(mktemp -d)
+# Not ASCII, as on a laptop whose user is 张伟: the data folder, its images
+# and logs carry it. Wine then needs a UTF-8 character set to pass it on.
+WORK=$(mktemp -d -t tolvane-张伟-XXXXXX)
+[ -n "${LC_ALL:-}" ] || export LC_CTYPE=C.UTF-8
 if [ -n "$CALLER_PREFIX" ] && [ -f "$CALLER_PREFIX/system.reg" ]; then
   cp -a "$CALLER_PREFIX" "$WORK/prefix"
   export WINEPREFIX=$WORK/prefix
