@@ -66,8 +66,8 @@ std::string FindFirstImage(const std::string& folder, std::string* fileName) {
 }
 
 std::string ImageFileName(const std::string& path) {
-    const size_t cut = path.find_last_of("/\\");
-    return cut == std::string::npos ? path : path.substr(cut + 1);
+    // The platform's own separators: on Linux "a\\b.bin" is one file's name.
+    return OSA_pathToUtf8(OSA_pathFromUtf8(path).filename());
 }
 
 namespace {

@@ -6,6 +6,20 @@
 
 using record_fields::CopyField;
 
+namespace {
+
+thread_local int32_t t_servedPort = 0;
+
+} // namespace
+
+ServingCamera::ServingCamera(int32_t port) : m_previous(t_servedPort) {
+    t_servedPort = port;
+}
+
+ServingCamera::~ServingCamera() {
+    t_servedPort = m_previous;
+}
+
 void PostUpgradeNote(NoteWindow window, uint32_t message, int32_t value, intptr_t lParam,
                      const char* address) {
     if (message == WM_UPGRADE_RESULT) {
@@ -16,6 +30,7 @@ void PostUpgradeNote(NoteWindow window, uint32_t message, int32_t value, intptr_
     if (note != nullptr) {
         CopyField(note->address, address);
         note->value = value;
+        note->port = t_servedPort;
         if (PostNoteMessage(window, message, reinterpret_cast<uintptr_t>(note), lParam)) {
             return;
         }
@@ -38,6 +53,7 @@ void PostUpgradeResult(NoteWindow window, int32_t value, intptr_t code, const ch
     CopyField(note->versionBefore, VersionText(versions.before).c_str());
     CopyField(note->versionAfter, VersionText(versions.after).c_str());
     note->check = versions.check;
+    note->port = t_servedPort;
     if (!PostNoteMessage(window, WM_UPGRADE_RESULT, reinterpret_cast<uintptr_t>(note), code)) {
         delete note;
     }

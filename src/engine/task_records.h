@@ -40,6 +40,7 @@ using VersionRequest = UpgradeRequest;
 struct UpgradeNote {
     char address[TEXT_FIELD_SIZE];
     int32_t value;
+    int32_t port; // of the camera the worker serves: two cameras may share an address
 };
 using UpgradeProgressNote = UpgradeNote;
 
@@ -51,6 +52,7 @@ struct UpgradeResultNote {
     char versionBefore[TEXT_FIELD_SIZE]; // the read that chose the images
     char versionAfter[TEXT_FIELD_SIZE];  // the read once the camera was back from its last image
     int32_t check;                       // UPGRADE_CHECK_*
+    int32_t port;                        // as in UpgradeNote
 };
 
 // What a run learnt of the camera's version, for its result note.
