@@ -135,6 +135,8 @@ private:
     void DispatchNote(uint32_t message, uintptr_t wParam, intptr_t lParam);
     void TimeHandler(int64_t startNs);
     bool FinishBatchIfDone();
+    // After an upgrade or batch: a box when history or log lines were lost.
+    void ShowReportFailureNotice();
     void AddProbeMenuEntries(QMenu& menu);
     NoteOwner* ProbeOwner();
     int FindRow(const QString& address) const; // -1 when no row has it

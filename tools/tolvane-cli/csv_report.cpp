@@ -63,6 +63,17 @@ std::string TemporaryPath(const std::string& path) {
 
 } // namespace
 
+std::string CsvTargetPath(const std::string& path) {
+    // The file a link names is replaced, not the link.
+    std::error_code ec;
+    const fs::path target = OSA_pathFromUtf8(path);
+    if (!fs::is_symlink(target, ec)) {
+        return path;
+    }
+    const fs::path resolved = fs::weakly_canonical(target, ec);
+    return ec ? path : OSA_pathToUtf8(resolved);
+}
+
 std::string CsvPathProblem(const std::string& path) {
     const fs::path target = OSA_pathFromUtf8(path);
     const fs::path data = OSA_pathFromUtf8(GetProgramFolder());
@@ -80,8 +91,12 @@ std::string CsvPathProblem(const std::string& path) {
     if (fs::is_directory(target, ec)) {
         return Refused(path, "that is a folder");
     }
+    // A device or a pipe would be replaced by the file, not written to.
+    if (fs::exists(target, ec) && !fs::is_regular_file(target, ec)) {
+        return Refused(path, "that is not a regular file");
+    }
     // The folder must take the temporary file that will replace the target.
-    const std::string probe = TemporaryPath(path);
+    const std::string probe = TemporaryPath(CsvTargetPath(path));
     std::FILE* file = OSA_fileOpen(probe, "wb");
     if (file == nullptr) {
         const std::error_code why(errno, std::generic_category());

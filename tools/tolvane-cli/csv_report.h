@@ -13,14 +13,19 @@
 // Checks, before anything is sent, that `path` may be written: not the
 // history, a camera's log or anything inside UpdateFiles (an upgrade's own
 // records and images), not a folder, and in a folder where a file can be
-// made. "" when it may, else the reason.
+// made. "" when it may, else the reason. Anything but a regular file (a
+// device, a pipe) is refused, as it would be replaced rather than written.
 std::string CsvPathProblem(const std::string& path);
+
+// The file that writing `path` replaces: the one a symbolic link names.
+std::string CsvTargetPath(const std::string& path);
 
 class CsvReport {
 public:
     using Clock = std::chrono::steady_clock;
 
-    explicit CsvReport(std::string path) : m_path(std::move(path)) {}
+    explicit CsvReport(const std::string& path)
+        : m_path(path.empty() ? path : CsvTargetPath(path)) {}
 
     // The rows changed: rewrites the file now, or, when the previous write
     // was recent against the time it took (a very large batch), at the next
