@@ -23,10 +23,6 @@ std::vector<std::string> Fields(const ResultRow& row) {
             row.end};
 }
 
-} // namespace
-
-namespace {
-
 // Length of the well-formed UTF-8 sequence at the start of `text` (no
 // overlong forms, no surrogates, nothing past U+10FFFF); 0 when it is not one.
 size_t Utf8SequenceLength(std::string_view text) {
@@ -63,28 +59,30 @@ size_t Utf8SequenceLength(std::string_view text) {
 
 } // namespace
 
+std::string ValidUtf8(std::string_view text) {
+    std::string out;
+    while (!text.empty()) {
+        const size_t length = Utf8SequenceLength(text);
+        out.append(length == 0 ? std::string_view("\xEF\xBF\xBD") : text.substr(0, length));
+        text.remove_prefix(length == 0 ? 1 : length);
+    }
+    return out;
+}
+
 std::string JsonQuote(std::string_view text) {
     std::string out = "\"";
-    while (!text.empty()) {
-        const char c = text[0];
+    for (const char c : ValidUtf8(text)) {
         const auto byte = static_cast<unsigned char>(c);
-        const size_t length = Utf8SequenceLength(text);
-        if (length == 0) {
-            out += "\xEF\xBF\xBD"; // U+FFFD for each byte that is not UTF-8
-            text.remove_prefix(1);
-            continue;
-        }
         if (c == '"' || c == '\\') {
             out += '\\';
             out += c;
-        } else if (byte < 0x20 || byte == 0x7F) {
+        } else if (byte < 0x20) {
             char escaped[8];
             std::snprintf(escaped, sizeof escaped, "\\u%04x", byte);
             out += escaped;
         } else {
-            out.append(text.substr(0, length));
+            out += c;
         }
-        text.remove_prefix(length);
     }
     return out + "\"";
 }

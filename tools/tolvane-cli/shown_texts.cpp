@@ -1,6 +1,7 @@
 #include "shown_texts.h"
 
 #include "engine/note_texts.h"
+#include "engine/report_rows.h"
 #include "engine/upgrade_codes.h"
 #include "tool_text.h"
 
@@ -51,9 +52,11 @@ std::string ShownStoredResultText(const std::string& text) {
 
 std::string OneLineText(const std::string& text) {
     std::string out;
-    for (const char c : text) {
+    for (const char c : ValidUtf8(text)) {
         const auto byte = static_cast<unsigned char>(c);
-        if (c == '\n') {
+        if (c == '\\') {
+            out += "\\\\";
+        } else if (c == '\n') {
             out += "\\n";
         } else if (c == '\r') {
             out += "\\r";

@@ -21,8 +21,9 @@ std::string ShownPlanText(const UpgradePlan& plan);
 std::string ShownStoredResultText(const std::string& text);
 
 // A text as one field of a text line: control characters (a line break or
-// tab in an image's file name) shown as \n, \t or \xNN, so that one line
-// stays one line.
+// tab in an image's file name) shown as \n, \t or \xNN and a backslash as
+// \\, so that one line stays one line and still reads back unambiguously;
+// bytes that are not UTF-8 become U+FFFD, as in the JSON.
 std::string OneLineText(const std::string& text);
 // "address:port", as every result line names its camera.
 std::string CameraText(const std::string& address, int32_t port);
