@@ -15,8 +15,11 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// A postponed write waits this many times as long as the last one took, so
-// rewriting a large file costs the batch a tenth of its time at most.
+// A write that took longer than this (a CSV of thousands of rows) makes the
+// next one wait kCostFactor times as long, so that rewriting a large file
+// costs the batch a tenth of its time at most. Quicker files are rewritten
+// at every result.
+constexpr std::chrono::milliseconds kCheapWrite{5};
 constexpr int kCostFactor = 10;
 
 std::string Refused(const std::string& path, const char* why) {
@@ -153,7 +156,9 @@ CsvReport::Clock::time_point CsvReport::WriteDue() const {
         return Clock::time_point::max();
     }
     // A file that could not be written is tried again a second later.
-    const Clock::duration wait =
-        m_lastOk ? kCostFactor * m_lastCost : Clock::duration(std::chrono::seconds(1));
+    Clock::duration wait = std::chrono::seconds(1);
+    if (m_lastOk) {
+        wait = m_lastCost < kCheapWrite ? Clock::duration::zero() : kCostFactor * m_lastCost;
+    }
     return m_lastWrite + wait;
 }

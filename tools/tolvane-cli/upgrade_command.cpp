@@ -142,19 +142,26 @@ void Dispatch(const std::vector<UpgradeTarget>& targets, const std::string& user
 }
 
 void OnResult(const PostedNote& note, BatchDispatcher& dispatcher, BatchTally& tally,
-              CliOutput& output) {
+              CliOutput& output, CsvReport& csv) {
     const auto* result = reinterpret_cast<const UpgradeResultNote*>(note.wParam);
     const std::string address = FieldText(result->address);
-    output.Result(*result, note.lParam);
+    // Into the CSV first: a result printed is a result kept, should the run
+    // end the next moment.
     tally.recorder.Result(*result, note.lParam);
+    csv.Update(tally.recorder.Rows());
+    output.Result(*result, note.lParam);
     (result->value != 0 ? tally.succeeded : tally.failed) += 1;
     tally.Settle({address, result->port});
     // The worker has room again: it gets its next cameras, and any of them
     // that cannot be sent leave the batch.
-    for (const RefusedCamera& refused : dispatcher.OnResult(address)) {
+    const std::vector<RefusedCamera> refusals = dispatcher.OnResult(address);
+    for (const RefusedCamera& refused : refusals) {
         tally.Settle({refused.camera.address, refused.camera.port});
         --tally.total;
         CountRefused(refused.camera.address, refused.camera.port, tally, output);
+    }
+    if (!refusals.empty()) {
+        csv.Update(tally.recorder.Rows());
     }
     if (tally.Done() < tally.total) {
         output.RunningSummary(tally.total, tally.Done(), tally.succeeded, tally.failed);
@@ -205,8 +212,7 @@ void CollectResults(CliSession& session, BatchDispatcher& dispatcher, BatchTally
         if (note.message == WM_UPGRADE_PROGRESS) {
             OnProgress(note, tally, output);
         } else if (note.message == WM_UPGRADE_RESULT) {
-            OnResult(note, dispatcher, tally, output);
-            csv.Update(tally.recorder.Rows());
+            OnResult(note, dispatcher, tally, output, csv);
         }
         FreeNoteMessage(note.message, note.wParam, note.lParam);
         WarnOfReportFailures(tally);
