@@ -386,5 +386,9 @@
         <source>数据文件夹：%1</source>
         <translation>Data folder: %1</translation>
     </message>
+    <message>
+        <source>有%1条升级记录或设备日志未能写入：%2</source>
+        <translation>%1 upgrade record(s) or device log line(s) could not be written: %2</translation>
+    </message>
 </context>
 </TS>

@@ -8,8 +8,8 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <fcntl.h>
+#include <filesystem>
 #include <fstream>
 #include <string>
 #include <sys/resource.h>
@@ -93,7 +93,8 @@ Run RunQuiet(const std::vector<std::string>& argv) {
 
 int main(int argc, char** argv) {
     const uint64_t megabytes = argc > 1 ? std::strtoull(argv[1], nullptr, 10) : 100;
-    const fs::path folder = fs::temp_directory_path() / ("history-bench-" + std::to_string(::getpid()));
+    const fs::path folder =
+        fs::temp_directory_path() / ("history-bench-" + std::to_string(::getpid()));
     fs::create_directories(folder);
     uint64_t lines = 0;
     const auto start = Clock::now();
@@ -101,16 +102,15 @@ int main(int argc, char** argv) {
         WriteHistory(folder / HISTORY_FILE_NAME, megabytes * 1000 * 1000, &lines);
     std::printf("history: %.1f MB, %llu lines, written in %.1f s; load %s\n", bytes / 1e6,
                 static_cast<unsigned long long>(lines),
-                std::chrono::duration<double>(Clock::now() - start).count(),
-                LoadAverage().c_str());
+                std::chrono::duration<double>(Clock::now() - start).count(), LoadAverage().c_str());
     const std::string cli = TOLVANE_CLI_PATH;
     const std::string data = folder.string();
     const std::vector<std::pair<const char*, std::vector<std::string>>> runs = {
         {"table", {cli, "--program-folder", data, "history"}},
         {"json", {cli, "--json", "--program-folder", data, "history"}},
         {"filtered",
-         {cli, "--program-folder", data, "history", "--since", "2025-06-01T00:00+0800",
-          "--address", "10.0.1.7"}},
+         {cli, "--program-folder", data, "history", "--since", "2025-06-01T00:00+0800", "--address",
+          "10.0.1.7"}},
     };
     for (const auto& [name, args] : runs) {
         const Run run = RunQuiet(args);

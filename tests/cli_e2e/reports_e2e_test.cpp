@@ -74,8 +74,9 @@ protected:
 
     // The run's standard output and error together.
     ProgramRun Cli(const std::vector<std::string>& args, std::chrono::milliseconds bound = 60s) {
-        std::vector<std::string> argv = {"/bin/sh", "-c", "exec \"$0\" \"$@\" 2>&1",
-                                         TOLVANE_CLI_PATH, "--program-folder", data.string()};
+        std::vector<std::string> argv = {
+            "/bin/sh",          "-c",         "exec \"$0\" \"$@\" 2>&1", TOLVANE_CLI_PATH,
+            "--program-folder", data.string()};
         argv.insert(argv.end(), args.begin(), args.end());
         return RunProgram(argv, bound, {{"TOLVANE_TIME_SCALE", std::to_string(kScale)}});
     }
@@ -89,9 +90,14 @@ protected:
             "*'\"event\":\"result\"'*) n=$((n+1)); [ $n -eq " +
             std::to_string(results) +
             " ] && kill -TERM $pid;; esac; done <\"$f\"; wait $pid; echo rc=$?";
-        std::vector<std::string> argv = {"/bin/sh", "-c", script, "sh",
-                                         (folder.Path() / "fifo").string(), TOLVANE_CLI_PATH,
-                                         "--program-folder", data.string()};
+        std::vector<std::string> argv = {"/bin/sh",
+                                         "-c",
+                                         script,
+                                         "sh",
+                                         (folder.Path() / "fifo").string(),
+                                         TOLVANE_CLI_PATH,
+                                         "--program-folder",
+                                         data.string()};
         argv.insert(argv.end(), args.begin(), args.end());
         return RunProgram(argv, 60s, {{"TOLVANE_TIME_SCALE", std::to_string(kScale)}});
     }
@@ -125,7 +131,8 @@ TEST_F(CliReports, CsvOfARunCutShortHoldsEveryFinishedCameraByItsPort) {
          {"version", "5.1.7.1"},
          {"flash_ms", 86400000}},
     });
-    CamsimProcess sim(CAMSIM_BINARY, harness::FleetArgs(folder.Path() / "fleet.json", fleet, kScale));
+    CamsimProcess sim(CAMSIM_BINARY,
+                      harness::FleetArgs(folder.Path() / "fleet.json", fleet, kScale));
     ASSERT_TRUE(sim.WaitReady()) << sim.Errors();
 
     // The upgrade's own records and images are never a CSV's target.
@@ -146,8 +153,8 @@ TEST_F(CliReports, CsvOfARunCutShortHoldsEveryFinishedCameraByItsPort) {
     // replaced. A camera named twice went out once, with a notice.
     const fs::path csv = folder.Path() / "结果.csv";
     std::ofstream(csv) << "old,row\r\n";
-    const ProgramRun cut = CliTerminatedAfter(2, {"--json", "upgrade", slow, a, b, a, "--csv",
-                                                  csv.string()});
+    const ProgramRun cut =
+        CliTerminatedAfter(2, {"--json", "upgrade", slow, a, b, a, "--csv", csv.string()});
     ASSERT_FALSE(cut.timedOut) << cut.output;
     EXPECT_NE(cut.output.find("rc=143"), std::string::npos) << cut.output;
     EXPECT_NE(cut.output.find("tolvane-cli: " + a), std::string::npos) << "no notice of the repeat";
@@ -166,13 +173,12 @@ TEST_F(CliReports, CsvOfARunCutShortHoldsEveryFinishedCameraByItsPort) {
     for (size_t i = 1; i < rows.size(); ++i) {
         rowCameras.insert(rows[i].substr(0, rows[i].find(',', rows[i].find(',') + 1)));
     }
-    EXPECT_EQ(rowCameras,
-              (std::set<std::string>{"127.120.0.2," + port, "127.120.0.2," + other}));
+    EXPECT_EQ(rowCameras, (std::set<std::string>{"127.120.0.2," + port, "127.120.0.2," + other}));
 
     // Ended by the time bound: a row for every camera, finished or not, as
     // the output said.
-    const ProgramRun bounded = Cli({"--json", "upgrade", slow2, a, "--timeout", "3", "--csv",
-                                    csv.string()});
+    const ProgramRun bounded =
+        Cli({"--json", "upgrade", slow2, a, "--timeout", "3", "--csv", csv.string()});
     EXPECT_EQ(bounded.exitCode, 3) << bounded.output;
     auto events = Events(bounded.output);
     ASSERT_FALSE(events["no_result"].empty());
@@ -210,7 +216,8 @@ TEST_F(CliReports, LostHistoryAndLogLinesAreSaidAndNoLineGluesOrBreaks) {
          {"version", "5.1.6.1"},
          {"faults", {{"shell_fail", {{"rm /mnt/log/boa_log/*", 1}}}}}},
     });
-    CamsimProcess sim(CAMSIM_BINARY, harness::FleetArgs(folder.Path() / "fleet.json", fleet, kScale));
+    CamsimProcess sim(CAMSIM_BINARY,
+                      harness::FleetArgs(folder.Path() / "fleet.json", fleet, kScale));
     ASSERT_TRUE(sim.WaitReady()) << sim.Errors();
 
     // A history that is a folder, then one on a full disk, then a camera log

@@ -22,9 +22,8 @@ namespace {
 constexpr std::chrono::milliseconds kCheapWrite{5};
 constexpr int kCostFactor = 10;
 
-std::string Refused(const std::string& path, const char* why) {
-    return tool_text::Fill(tool_text::translate("tolvane-cli", "--csv '%1': %2"),
-                           {path, tool_text::translate("tolvane-cli", why)});
+std::string Refused(const std::string& path, const std::string& why) {
+    return tool_text::Fill(tool_text::translate("tolvane-cli", "--csv '%1': %2"), {path, why});
 }
 
 bool SameFile(const fs::path& a, const fs::path& b) {
@@ -42,7 +41,8 @@ bool EndsWithNoCase(std::string text, std::string tail) {
     };
     lower(text);
     lower(tail);
-    return text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
+    return text.size() >= tail.size() &&
+           text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
 }
 
 // True when `path` is `folder` or lies anywhere below it.
@@ -82,21 +82,22 @@ std::string CsvPathProblem(const std::string& path) {
     const fs::path data = OSA_pathFromUtf8(GetProgramFolder());
     std::error_code ec;
     if (SameFile(target, OSA_pathFromUtf8(HistoryPath()))) {
-        return Refused(path, "that is the upgrade history");
+        return Refused(path, tool_text::translate("tolvane-cli", "that is the upgrade history"));
     }
     if (EndsWithNoCase(OSA_pathToUtf8(target.filename()), "_update.log") &&
         SameFile(target.parent_path().empty() ? fs::path(".") : target.parent_path(), data)) {
-        return Refused(path, "that is a camera's upgrade log");
+        return Refused(path, tool_text::translate("tolvane-cli", "that is a camera's upgrade log"));
     }
     if (Inside(target, data / "UpdateFiles")) {
-        return Refused(path, "that is inside UpdateFiles, the images' folder");
+        return Refused(path, tool_text::translate(
+                                 "tolvane-cli", "that is inside UpdateFiles, the images' folder"));
     }
     if (fs::is_directory(target, ec)) {
-        return Refused(path, "that is a folder");
+        return Refused(path, tool_text::translate("tolvane-cli", "that is a folder"));
     }
     // A device or a pipe would be replaced by the file, not written to.
     if (fs::exists(target, ec) && !fs::is_regular_file(target, ec)) {
-        return Refused(path, "that is not a regular file");
+        return Refused(path, tool_text::translate("tolvane-cli", "that is not a regular file"));
     }
     // The folder must take the temporary file that will replace the target.
     const std::string probe = TemporaryPath(CsvTargetPath(path));
@@ -123,10 +124,10 @@ bool CsvReport::Write(const std::vector<ResultRow>& rows) {
     if (!ok) {
         fs::remove(OSA_pathFromUtf8(temporary), ec);
         if (!m_warned) {
-            std::fprintf(stderr, "tolvane-cli: %s\n",
-                         tool_text::Fill(tool_text::translate("tolvane-cli", "could not write %1"),
-                                         {m_path})
-                             .c_str());
+            std::fprintf(
+                stderr, "tolvane-cli: %s\n",
+                tool_text::Fill(tool_text::translate("tolvane-cli", "could not write %1"), {m_path})
+                    .c_str());
             m_warned = true;
         }
     }

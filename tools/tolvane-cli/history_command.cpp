@@ -84,14 +84,14 @@ std::string TableLine(const json& e) {
     }
     char duration[32];
     std::snprintf(duration, sizeof duration, "%.1fs", e.value("duration_ms", int64_t{0}) / 1000.0);
-    const std::string fields[] = {
-        e.value("time", ""),
-        CameraText(e.value("address", ""), e.value("port", 0)),
-        e.value("version_before", "") + " -> " + e.value("version_after", ""),
-        images.empty() ? "-" : images,
-        std::to_string(e.value("code", 0)),
-        ShownStoredResultText(e.value("text", "")),
-        duration};
+    const std::string fields[] = {e.value("time", ""),
+                                  CameraText(e.value("address", ""), e.value("port", 0)),
+                                  e.value("version_before", "") + " -> " +
+                                      e.value("version_after", ""),
+                                  images.empty() ? "-" : images,
+                                  std::to_string(e.value("code", 0)),
+                                  ShownStoredResultText(e.value("text", "")),
+                                  duration};
     std::string line;
     for (const std::string& field : fields) {
         line += (line.empty() ? "" : "\t") + OneLineText(field);
@@ -116,8 +116,8 @@ HistoryScan ScanHistory(const std::string& path, const std::function<void(const 
         return scan;
     }
     scan.found = true;
-    std::string line;       // the line being read, up to kMaxHistoryLineBytes
-    bool overlong = false;  // the current line passed the limit; its rest is dropped
+    std::string line;      // the line being read, up to kMaxHistoryLineBytes
+    bool overlong = false; // the current line passed the limit; its rest is dropped
     std::vector<char> block(1 << 16);
     while (in.read(block.data(), static_cast<std::streamsize>(block.size())) || in.gcount() > 0) {
         std::string_view chunk(block.data(), static_cast<size_t>(in.gcount()));

@@ -12,10 +12,10 @@
 #include "shown_texts.h"
 #include "tool_text.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <algorithm>
 #include <map>
 #include <set>
 #include <utility>
@@ -115,12 +115,12 @@ std::vector<UpgradeTarget> WithoutRepeats(const std::vector<UpgradeTarget>& targ
         if (seen.insert({t.address, t.port}).second) {
             once.push_back(t);
         } else {
-            std::fprintf(stderr, "tolvane-cli: %s\n",
-                         tool_text::Fill(tool_text::translate(
-                                             "tolvane-cli", "%1 is named more than once; "
-                                                            "it is upgraded once"),
-                                         {CameraText(t.address, t.port)})
-                             .c_str());
+            std::fprintf(
+                stderr, "tolvane-cli: %s\n",
+                tool_text::Fill(tool_text::translate("tolvane-cli", "%1 is named more than once; "
+                                                                    "it is upgraded once"),
+                                {CameraText(t.address, t.port)})
+                    .c_str());
         }
     }
     return once;
@@ -186,12 +186,12 @@ void WarnOfReportFailures(BatchTally& tally) {
     if (failures.count == tally.reportFailuresSeen) {
         return;
     }
-    std::fprintf(stderr, "tolvane-cli: %s\n",
-                 tool_text::Fill(tool_text::translate("tolvane-cli",
-                                                      "warning: could not write %1: %2 (%3 "
-                                                      "record(s) lost so far)"),
-                                 {failures.path, failures.reason, std::to_string(failures.count)})
-                     .c_str());
+    std::fprintf(
+        stderr, "tolvane-cli: %s\n",
+        tool_text::Fill(tool_text::translate("tolvane-cli", "warning: could not write %1: %2 (%3 "
+                                                            "record(s) lost so far)"),
+                        {failures.path, failures.reason, std::to_string(failures.count)})
+            .c_str());
     tally.reportFailuresSeen = failures.count;
 }
 
