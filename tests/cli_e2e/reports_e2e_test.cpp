@@ -1,6 +1,7 @@
 // What tolvane-cli leaves behind when a run ends early or its files cannot be
-// written: the CSV, the history and the camera logs, against camsim. Linux
-// only (a shell, signals, /dev/full): the fixture is outside the Wine filter.
+// written: the CSV, the history and the camera logs, against camsim. The
+// CliReports cases are Linux only (a shell, signals, /dev/full): that suite
+// is outside the Wine filter.
 #include "camsim_gtest.h"
 
 #include <arpa/inet.h>
@@ -270,23 +271,31 @@ TEST_F(CliReports, LostHistoryAndLogLinesAreSaidAndNoLineGluesOrBreaks) {
     EXPECT_EQ(Lines(table.output).size(), 2u) << table.output; // the entry and the skip notice
 }
 
-// No camera needed: a history of hostile lines, read by the real program.
-TEST_F(CliReports, HistoryRefusesDeepLinesAndFiltersByInstant) {
-    fs::create_directories(data);
-    std::ofstream(history, std::ios::binary)
+// No camera needed: a history of hostile lines, read by the real program,
+// also under Wine (the suite is in its filter).
+TEST(CliHistory, RefusesDeepLinesAndFiltersByInstant) {
+    harness::TempFolder folder{"cli-history"};
+    std::ofstream(folder.Path() / "upgrade_history.jsonl", std::ios::binary)
         << "{\"a\": " << std::string(100000, '[') << std::string(100000, ']') << "}\n"
         << "{\"time\": \"2025-01-01T08:30:00+0800\", \"address\": \"10.0.0.1\", \"port\": 80}\n"
         << "{\"time\": \"2025-01-01T01:00:00+0000\", \"address\": \"10.0.0.2\", \"port\": 81}\n"
         << "{\"time\": \"2024-12-31T19:50:00-0500\", \"address\": \"10.0.0.3\", \"port\": 82}\n";
-    ProgramRun run = Cli({"--json", "history"});
+    auto cli = [&](std::vector<std::string> args) {
+        std::vector<std::string> argv =
+            harness::ProgramCommand("TOLVANE_TEST_CLI", TOLVANE_CLI_PATH);
+        argv.insert(argv.end(), {"--program-folder", folder.Path().string()});
+        argv.insert(argv.end(), args.begin(), args.end());
+        return RunProgram(argv, 60s);
+    };
+    ProgramRun run = cli({"--json", "history"});
     EXPECT_EQ(run.exitCode, 0) << run.output;
-    EXPECT_EQ(Lines(run.output).size(), 4u) << run.output; // three entries and the skip notice
+    EXPECT_EQ(Lines(run.output).size(), 3u) << run.output;
     // 08:45 at +0800 is 00:45 UTC: after the first entry, before the others.
-    run = Cli({"history", "--since", "2025-01-01T08:45+0800"});
+    run = cli({"history", "--since", "2025-01-01T08:45+0800"});
     EXPECT_EQ(run.exitCode, 0);
     const std::vector<std::string> lines = Lines(run.output);
-    ASSERT_EQ(lines.size(), 3u) << run.output;
+    ASSERT_EQ(lines.size(), 2u) << run.output;
     EXPECT_NE(lines[0].find("10.0.0.2:81"), std::string::npos) << lines[0];
     EXPECT_NE(lines[1].find("10.0.0.3:82"), std::string::npos) << lines[1];
-    EXPECT_EQ(Cli({"history", "--since", "2025-01-01T08:45+08"}).exitCode, 2);
+    EXPECT_EQ(cli({"history", "--since", "2025-01-01T08:45+08"}).exitCode, 2);
 }
