@@ -381,6 +381,29 @@ TEST_F(UpgradeSequence, TheVersionAfterTheLastImageDecidesTheOutcome) {
     EXPECT_EQ(outcome("10.0.5.5"), "0 4 5.1.7.1  0");
 }
 
+TEST_F(UpgradeSequence, AnotherDeviceAtTheAddressGetsNothingMore) {
+    // A 5.0.6 camera replaced while it restarts after its first image: the
+    // second image is never sent, and the result names both devices.
+    auto& cam = sdk.Camera("10.0.7.1");
+    cam.versionReplies = {Ok(5, 0, 6, 1), Ok(5, 0, 6, 1)};
+    cam.serial = "CAM-A";
+    cam.serialAfterRestart = "CAM-B";
+    Run("10.0.7.1");
+    EXPECT_EQ(ResultOf("10.0.7.1").lParam, UPGRADE_ERR_DEVICE_REPLACED);
+    EXPECT_EQ(Count("10.0.7.1", "LprUpdateStart"), 0) << "the preparation's restart swapped it";
+    EXPECT_EQ(Count("10.0.7.1", "RemoteShellExec"), 2);
+
+    // Swapped by the restart after its only image: the outcome is not this
+    // camera's, whatever version the newcomer runs.
+    auto& late = sdk.Camera("10.0.7.2");
+    late.versionReplies = {Ok(5, 3, 7, 1), Ok(5, 3, 7, 1)};
+    late.serial = "CAM-C";
+    late.serialAfterRestart = "CAM-D";
+    Run("10.0.7.2");
+    EXPECT_EQ(ResultOf("10.0.7.2").lParam, UPGRADE_ERR_DEVICE_REPLACED);
+    EXPECT_EQ(Count("10.0.7.2", "LprUpdateStart"), 1);
+}
+
 TEST_F(UpgradeSequence, TimeoutsAreTheExactSeriesOfWaits) {
     auto& stuck = sdk.Camera("10.0.3.1");
     stuck.version[0] = 5;
