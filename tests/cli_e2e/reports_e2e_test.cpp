@@ -168,8 +168,11 @@ TEST_F(CliReports, CsvOfARunCutShortHoldsEveryFinishedCameraByItsPort) {
     EXPECT_EQ(resultCameras, (std::set<std::string>{a, b}));
     const std::vector<std::string> rows = Lines(ReadBytes(csv));
     ASSERT_EQ(rows.size(), 3u) << ReadBytes(csv);
-    EXPECT_EQ(rows[0], "\xEF\xBB\xBF"
-                       "address,port,version_before,version_after,result,start,end");
+    EXPECT_EQ(rows[0].rfind("\xEF\xBB\xBF"
+                            "address,port,version_before,version_after,result,start,end",
+                            0),
+              0u)
+        << rows[0];
     std::set<std::string> rowCameras;
     for (size_t i = 1; i < rows.size(); ++i) {
         rowCameras.insert(rows[i].substr(0, rows[i].find(',', rows[i].find(',') + 1)));
