@@ -137,6 +137,14 @@ HttpFailure TcpStream::Send(std::string_view bytes, const StreamWaits& waits, bo
             if (waits.speed != nullptr) {
                 waits.speed->Moved(static_cast<uint64_t>(sent), Clock::now());
             }
+            // A peer that takes everything at once never makes us wait: look
+            // at the cancel flag and the deadline here too.
+            if (waits.cancel != nullptr && waits.cancel->load(std::memory_order_relaxed)) {
+                return HttpFailure::Cancelled;
+            }
+            if (Clock::now() >= waits.deadline) {
+                return HttpFailure::TimedOut;
+            }
             continue;
         }
         if (!WouldBlock(WSAGetLastError())) {
