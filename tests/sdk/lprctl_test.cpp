@@ -205,14 +205,14 @@ TEST(Lprctl, StallingCamerasEndWithinTheirBounds) {
         std::vector<std::string> args;
         int exitCode;
         std::chrono::milliseconds least; // the bound it waits out
-        std::chrono::milliseconds most;  // that bound, with room for a Wine start
+        std::chrono::milliseconds most;  // that bound, with room for a loaded machine
     };
     const std::vector<Case> cases = {
-        {{"version", "127.110.2.2:18080"}, 2, 9500ms, 13s},         // silent
-        {{"version", "127.110.2.3:18080"}, 2, 9500ms, 13s},         // trickling
-        {{"version", "127.110.2.4:18080"}, 3, 9500ms, 13s},         // silent after the log-in
-        {{"upgrade", "127.110.2.5:18080", image}, 7, 14500ms, 19s}, // silent to the upload
-        {{"upgrade", "127.110.2.6:18080", image, "--timeout", "10"}, 7, 10s, 13s}, // cancelled
+        {{"version", "127.110.2.2:18080"}, 2, 9500ms, 15s},         // silent
+        {{"version", "127.110.2.3:18080"}, 2, 9500ms, 15s},         // trickling
+        {{"version", "127.110.2.4:18080"}, 3, 9500ms, 15s},         // silent after the log-in
+        {{"upgrade", "127.110.2.5:18080", image}, 7, 14500ms, 20s}, // silent to the upload
+        {{"upgrade", "127.110.2.6:18080", image, "--timeout", "10"}, 7, 10s, 15s}, // cancelled
     };
     // Under Wine the first program of a prefix starts its server: not part of any bound.
     EXPECT_EQ(Lprctl({"--help"}).exitCode, 0);
