@@ -231,6 +231,14 @@
         <source>镜像&apos;%1&apos;（目标版本%2）：%3</source>
         <translation>image &apos;%1&apos; (target %2): %3</translation>
     </message>
+    <message>
+        <source>未升级：批量已停止</source>
+        <translation>not upgraded: batch stopped</translation>
+    </message>
+    <message>
+        <source>升级已停止，成功%1台，失败%2台，未升级%3台。</source>
+        <translation>Upgrade stopped: %1 succeeded, %2 failed, %3 not upgraded.</translation>
+    </message>
 </context>
 <context>
     <name>ui</name>

@@ -520,6 +520,62 @@ Exit codes:
         <source>that is not a regular file</source>
         <translation>这不是普通文件</translation>
     </message>
+    <message>
+        <source>try %1 failed; tried again</source>
+        <translation>第%1次尝试失败，将重试</translation>
+    </message>
+    <message>
+        <source>%1/%2 done, %3 succeeded, %4 failed, %5 running, elapsed %6, time left %7</source>
+        <translation>已完成%1/%2台，成功%3台，失败%4台，进行中%5台，已用时%6，剩余约%7</translation>
+    </message>
+    <message>
+        <source>upgrade the first N cameras first; the rest start only when all N succeeded, else the batch stops</source>
+        <translation>先升级前N台设备；全部成功后才升级其余设备，否则批量停止</translation>
+    </message>
+    <message>
+        <source>N or P%: stop the batch once that many cameras have failed</source>
+        <translation>N或P%：失败设备达到该数量时停止批量</translation>
+    </message>
+    <message>
+        <source>tries more for a camera that failed before it took any image (0 to 5, default 0)</source>
+        <translation>设备在接收镜像前失败时的重试次数（0到5，默认0）</translation>
+    </message>
+    <message>
+        <source>print a progress line with the time left on stderr even when it is not a terminal</source>
+        <translation>即使标准错误不是终端，也在其上打印含剩余时间的进度行</translation>
+    </message>
+    <message>
+        <source>%1 %2: %3</source>
+        <translation>%1 %2：%3</translation>
+    </message>
+    <message>
+        <source>expected a count from 1 or a percentage such as 10%</source>
+        <translation>应为从1起的数量或百分比，例如10%</translation>
+    </message>
+    <message>
+        <source>at most 100%</source>
+        <translation>最多100%</translation>
+    </message>
+    <message>
+        <source>the batch has %1 camera(s)</source>
+        <translation>该批量共有%1台设备</translation>
+    </message>
+    <message>
+        <source>expected 1 to %1, the cameras of the batch</source>
+        <translation>应为1到%1（该批量的设备数）</translation>
+    </message>
+    <message>
+        <source>stopping the batch: no further camera starts, those being upgraded finish (stop again to quit at once)</source>
+        <translation>正在停止批量：不再开始新的设备，正在升级的设备将完成（再次停止则立即退出）</translation>
+    </message>
+    <message>
+        <source>a canary camera did not succeed: the batch stops, those being upgraded finish</source>
+        <translation>先行设备未成功：批量停止，正在升级的设备将完成</translation>
+    </message>
+    <message>
+        <source>the failure threshold was reached: the batch stops, those being upgraded finish</source>
+        <translation>失败数已达上限：批量停止，正在升级的设备将完成</translation>
+    </message>
 </context>
 <context>
     <name>tool</name>

@@ -3,6 +3,7 @@
 #include "engine/requests_notes.h"
 
 #include <algorithm>
+#include <iterator>
 #include <utility>
 
 namespace {
@@ -38,13 +39,20 @@ int32_t BatchDispatcher::Add(BatchCamera camera) {
     }
     const int32_t result = m_send(index, camera);
     if (result == SEND_OK) {
-        worker.sent.push_back(std::move(camera.address));
+        worker.sent.push_back(std::move(camera));
     }
     return result;
 }
 
 std::vector<RefusedCamera> BatchDispatcher::OnResult(const std::string& address) {
     std::vector<RefusedCamera> refused;
+    Finish(address, &refused, std::chrono::steady_clock::now());
+    return refused;
+}
+
+std::optional<BatchDispatcher::Served>
+BatchDispatcher::Finish(const std::string& address, std::vector<RefusedCamera>* refused,
+                        std::chrono::steady_clock::time_point now) {
     // A worker serves in order, so its result is for the oldest address it
     // was sent. When the same address heads two workers, the first is taken;
     // if that was the wrong one, the other still holds the address and gives
@@ -52,27 +60,73 @@ std::vector<RefusedCamera> BatchDispatcher::OnResult(const std::string& address)
     // longer match its head, are looked for further back.
     for (const bool headOnly : {true, false}) {
         for (uint32_t index = 0; index < WorkerCount(); ++index) {
-            std::deque<std::string>& sent = m_workers[index].sent;
+            std::deque<BatchCamera>& sent = m_workers[index].sent;
             const auto end = headOnly && !sent.empty() ? sent.begin() + 1 : sent.end();
-            const auto found = std::find(sent.begin(), end, address);
+            const auto found = std::find_if(
+                sent.begin(), end, [&](const BatchCamera& c) { return c.address == address; });
             if (found != end) {
+                Served served{std::move(*found), index};
                 sent.erase(found);
-                TopUp(index, &refused);
-                return refused;
+                TopUp(index, refused, now);
+                return served;
             }
         }
+    }
+    return std::nullopt;
+}
+
+void BatchDispatcher::Requeue(uint32_t worker, BatchCamera camera,
+                              std::chrono::steady_clock::time_point now,
+                              std::vector<RefusedCamera>* refused) {
+    const uint32_t index = worker < WorkerCount() ? worker : 0;
+    m_workers[index].waiting.push_back(std::move(camera));
+    TopUp(index, refused, now);
+}
+
+std::vector<RefusedCamera> BatchDispatcher::SendDue(std::chrono::steady_clock::time_point now) {
+    std::vector<RefusedCamera> refused;
+    for (uint32_t index = 0; index < WorkerCount(); ++index) {
+        TopUp(index, &refused, now);
     }
     return refused;
 }
 
-void BatchDispatcher::TopUp(uint32_t index, std::vector<RefusedCamera>* refused) {
+std::optional<std::chrono::steady_clock::time_point> BatchDispatcher::NextDue() const {
+    std::optional<std::chrono::steady_clock::time_point> next;
+    for (const Worker& worker : m_workers) {
+        // A worker sends in queue order, so only its head can be next.
+        if (!worker.waiting.empty() && worker.sent.size() < kOutstandingPerWorker) {
+            const auto due = worker.waiting.front().notBefore;
+            next = next ? std::min(*next, due) : due;
+        }
+    }
+    return next;
+}
+
+std::vector<BatchCamera> BatchDispatcher::TakeWaiting() {
+    std::vector<BatchCamera> taken;
+    for (Worker& worker : m_workers) {
+        std::move(worker.waiting.begin(), worker.waiting.end(), std::back_inserter(taken));
+        worker.waiting.clear();
+    }
+    return taken;
+}
+
+size_t BatchDispatcher::Queued(uint32_t worker) const {
+    return worker < WorkerCount() ? m_workers[worker].sent.size() + m_workers[worker].waiting.size()
+                                  : 0;
+}
+
+void BatchDispatcher::TopUp(uint32_t index, std::vector<RefusedCamera>* refused,
+                            std::chrono::steady_clock::time_point now) {
     Worker& worker = m_workers[index];
-    while (!worker.waiting.empty() && worker.sent.size() < kOutstandingPerWorker) {
+    while (!worker.waiting.empty() && worker.sent.size() < kOutstandingPerWorker &&
+           worker.waiting.front().notBefore <= now) {
         BatchCamera camera = std::move(worker.waiting.front());
         worker.waiting.pop_front();
         const int32_t result = m_send(index, camera);
         if (result == SEND_OK) {
-            worker.sent.push_back(std::move(camera.address));
+            worker.sent.push_back(std::move(camera));
         } else {
             refused->push_back({std::move(camera), result});
         }

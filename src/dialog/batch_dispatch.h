@@ -6,10 +6,12 @@
 
 #include "osa/osa_mbx.h"
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -19,6 +21,9 @@ struct BatchCamera {
     std::string user;
     std::string password;
     size_t tag = 0; // the caller's own mark (a list row, a target index)
+    int32_t attempt = 1;
+    // A retried camera is not sent before this time.
+    std::chrono::steady_clock::time_point notBefore{};
 };
 
 struct RefusedCamera {
@@ -52,17 +57,40 @@ public:
     // nothing.
     std::vector<RefusedCamera> OnResult(const std::string& address);
 
+    // The same, and which camera the result was for and which worker served
+    // it (nothing when no worker was serving the address).
+    struct Served {
+        BatchCamera camera;
+        uint32_t worker = 0;
+    };
+    std::optional<Served> Finish(const std::string& address, std::vector<RefusedCamera>* refused,
+                                 std::chrono::steady_clock::time_point now);
+
+    // Puts a camera at the back of a worker's queue, to be sent once its
+    // notBefore has passed (see SendDue).
+    void Requeue(uint32_t worker, BatchCamera camera, std::chrono::steady_clock::time_point now,
+                 std::vector<RefusedCamera>* refused);
+    // Sends the queued cameras whose time has come.
+    std::vector<RefusedCamera> SendDue(std::chrono::steady_clock::time_point now);
+    // The earliest notBefore of a queued camera that waits for its time.
+    std::optional<std::chrono::steady_clock::time_point> NextDue() const;
+    // Takes every camera not yet sent out of the batch (a stop).
+    std::vector<BatchCamera> TakeWaiting();
+    // Cameras of one worker, sent or waiting.
+    size_t Queued(uint32_t worker) const;
+
     uint32_t WorkerCount() const { return static_cast<uint32_t>(m_workers.size()); }
     size_t Waiting() const;     // kept here, not yet sent
     size_t Outstanding() const; // sent, result not yet back
 
 private:
     struct Worker {
-        std::deque<std::string> sent; // addresses, in the order the worker serves them
+        std::deque<BatchCamera> sent; // in the order the worker serves them
         std::deque<BatchCamera> waiting;
     };
 
-    void TopUp(uint32_t worker, std::vector<RefusedCamera>* refused);
+    void TopUp(uint32_t worker, std::vector<RefusedCamera>* refused,
+               std::chrono::steady_clock::time_point now);
 
     SendFn m_send;
     std::vector<Worker> m_workers;

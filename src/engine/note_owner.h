@@ -11,6 +11,10 @@ public:
     virtual NoteWindow GetNoteWindow() const = 0;
     // The dialog's run flag (m_bRunning); safe to read from any thread.
     virtual bool IsRunning() const = 0;
+    // True once the owner's batch has been stopped: a worker then answers a
+    // request still in its mailbox "not started" instead of running it.
+    // Safe to read from any thread.
+    virtual bool BatchStopped() const { return false; }
 
 protected:
     ~NoteOwner() = default;

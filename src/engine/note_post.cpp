@@ -64,6 +64,7 @@ void FillResultNote(UpgradeResultNote& note, int32_t value, const char* address,
     CopyText(note.imageName, versions.imageName);
     CopyText(note.detail, versions.detail);
     note.port = t_servedPort;
+    note.accepted = versions.accepted ? 1 : 0;
 }
 
 void PostUpgradeResult(NoteWindow window, int32_t value, intptr_t code, const char* address,

@@ -66,6 +66,8 @@ const char* FailureSource(intptr_t code) {
         return QT_TRANSLATE_NOOP("engine", "升级设备失败，设备已更换！");
     case UPGRADE_ERR_BAD_IMAGE:
         return QT_TRANSLATE_NOOP("engine", "升级设备失败，升级镜像文件有误！");
+    case UPGRADE_NOT_STARTED:
+        return QT_TRANSLATE_NOOP("engine", "未升级：批量已停止");
     default:
         return nullptr;
     }
@@ -100,6 +102,14 @@ std::string FinalSummaryText(int succeeded, int failed, TextTranslator translate
     const std::string pattern =
         EngineText(QT_TRANSLATE_NOOP("engine", "升级完成，成功%1台，失败%2台。"), translate);
     return FillPattern(pattern, {std::to_string(succeeded), std::to_string(failed)});
+}
+
+std::string StoppedSummaryText(int succeeded, int failed, int notStarted,
+                               TextTranslator translate) {
+    const std::string pattern = EngineText(
+        QT_TRANSLATE_NOOP("engine", "升级已停止，成功%1台，失败%2台，未升级%3台。"), translate);
+    return FillPattern(
+        pattern, {std::to_string(succeeded), std::to_string(failed), std::to_string(notStarted)});
 }
 
 std::string NotDispatchedText(TextTranslator translate) {

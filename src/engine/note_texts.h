@@ -21,5 +21,8 @@ std::string ResultText(int32_t value, intptr_t code, TextTranslator translate = 
 std::string RunningSummaryText(int total, int done, int succeeded, int failed,
                                TextTranslator translate = nullptr);
 std::string FinalSummaryText(int succeeded, int failed, TextTranslator translate = nullptr);
+// The end of a batch that was stopped before every camera had started.
+std::string StoppedSummaryText(int succeeded, int failed, int notStarted,
+                               TextTranslator translate = nullptr);
 // For a camera whose request found its worker's mailbox full.
 std::string NotDispatchedText(TextTranslator translate = nullptr);

@@ -41,7 +41,7 @@ int32_t SendUpgradeRequest(OsaTask* const* upgradeTasks, uint32_t index, const c
 }
 
 int32_t SendUpgradeRequestTo(OsaTask* task, const char* address, int32_t port, const char* user,
-                             const char* password, NoteOwner* owner) {
+                             const char* password, NoteOwner* owner, int32_t attempt) {
     if (task == nullptr) {
         return SEND_REFUSED;
     }
@@ -54,6 +54,7 @@ int32_t SendUpgradeRequestTo(OsaTask* task, const char* address, int32_t port, c
     if (request == nullptr) {
         return SEND_REFUSED;
     }
+    request->attempt = attempt;
     return SendResult(OSA_tskSendNotifyMsgCb(task, CMD_UPDATE_DEVICE, request));
 }
 

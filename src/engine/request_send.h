@@ -16,7 +16,7 @@ int32_t SendUpgradeRequest(OsaTask* const* upgradeTasks, uint32_t index, const c
 
 // The same to one upgrade task, for a set of workers of any size.
 int32_t SendUpgradeRequestTo(OsaTask* task, const char* address, int32_t port, const char* user,
-                             const char* password, NoteOwner* owner);
+                             const char* password, NoteOwner* owner, int32_t attempt = 1);
 
 // Sends a VersionRequest to the version task with CMD_GET_DEVICE_VERSION.
 int32_t SendVersionRequest(OsaTask* versionTask, const char* address, int32_t port,

@@ -32,6 +32,7 @@ struct UpgradeRequest {
     char user[TEXT_FIELD_SIZE];
     char password[TEXT_FIELD_SIZE];
     NoteOwner* owner;
+    int32_t attempt; // which try of this camera in its batch (0 or 1: the first)
 };
 
 // Same fields; user and password stay empty.
@@ -58,6 +59,7 @@ struct UpgradeResultNote {
     char imageName[IMAGE_NAME_BUFFER_SIZE]; // the image the outcome is about ("" when none)
     char detail[IMAGE_NAME_BUFFER_SIZE];    // a fact beside the code, e.g. the serials of a swap
     int32_t port;                           // as in UpgradeNote
+    int32_t accepted;                       // 1 once a camera accepted an image in this run
 };
 
 // What a run learnt of the camera's version, for its result note.
@@ -70,6 +72,7 @@ struct UpgradeVersions {
     int32_t imageFault = 0;
     std::string imageName;
     std::string detail;
+    bool accepted = false; // the camera took an image (a later try could flash it twice)
 };
 
 struct DeviceVersionNote {

@@ -25,6 +25,8 @@ constexpr int32_t UPGRADE_ERR_UNVERIFIED = 8;
 constexpr int32_t UPGRADE_ERR_DEVICE_REPLACED = 9;
 // An image failed its checks (ImageFault says which); nothing was sent.
 constexpr int32_t UPGRADE_ERR_BAD_IMAGE = 10;
+// The batch was stopped before this camera's turn: nothing was sent to it.
+constexpr int32_t UPGRADE_NOT_STARTED = 11;
 
 // What the version read after the last image says about a run's outcome.
 constexpr int32_t UPGRADE_CHECK_NONE = 0;       // the run failed before that read

@@ -1,11 +1,14 @@
 #include "engine/upgrade_history.h"
 
+#include "engine/note_texts.h"
 #include "engine/program_folder.h"
 #include "engine/report_failures.h"
 #include "engine/report_rows.h"
+#include "engine/upgrade_codes.h"
 #include "osa/osa_path.h"
 
 #include <cerrno>
+#include <chrono>
 #include <filesystem>
 #include <mutex>
 
@@ -34,7 +37,9 @@ std::string HistoryLine(const HistoryEntry& entry) {
            ", \"verified\": " + (entry.verified ? "true" : "false") + ", \"images\": " + images +
            ", \"code\": " + std::to_string(entry.code) + ", \"text\": " + JsonQuote(entry.text) +
            ", \"detail\": " + JsonQuote(entry.detail) +
-           ", \"duration_ms\": " + std::to_string(entry.durationMs) + "}\n";
+           ", \"duration_ms\": " + std::to_string(entry.durationMs) +
+           ", \"started\": " + (entry.started ? "true" : "false") +
+           ", \"attempt\": " + std::to_string(entry.attempt) + "}\n";
 }
 
 bool AppendUpgradeHistory(const HistoryEntry& entry) {
@@ -48,4 +53,15 @@ bool AppendUpgradeHistory(const HistoryEntry& entry) {
         return false;
     }
     return true;
+}
+
+bool RecordNotStarted(const std::string& address, int32_t port) {
+    HistoryEntry entry;
+    entry.time = TimeText(std::chrono::system_clock::now());
+    entry.address = address;
+    entry.port = port;
+    entry.code = UPGRADE_NOT_STARTED;
+    entry.text = ResultText(0, UPGRADE_NOT_STARTED);
+    entry.started = false;
+    return AppendUpgradeHistory(entry);
 }

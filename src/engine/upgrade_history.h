@@ -20,7 +20,12 @@ struct HistoryEntry {
     std::string text;                // the operator's result text
     std::string detail;              // the facts beside it ("" when none)
     int64_t durationMs = 0;
+    bool started = true; // false: the batch was stopped before this camera's turn
+    int32_t attempt = 1; // the try this line is about (retries count up from 1)
 };
+
+// The history line of a camera that a stopped batch did not start.
+bool RecordNotStarted(const std::string& address, int32_t port);
 
 inline constexpr char HISTORY_FILE_NAME[] = "upgrade_history.jsonl";
 

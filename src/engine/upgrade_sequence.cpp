@@ -109,6 +109,7 @@ int32_t SendImages(Run& run) {
             return UPGRADE_ERR_SEND;
         }
         run.flashed = run.flashed || written;
+        run.versions.accepted = true;
         if (i + 1 == images.size()) {
             break;
         }
@@ -154,10 +155,11 @@ UpgradeResultNote ResultNoteOf(const char* address, int32_t code, const UpgradeV
     return note;
 }
 
-void RecordHistory(const char* address, uint32_t port, const UpgradeVersions& versions,
-                   std::vector<std::string> images, int32_t code,
+void RecordHistory(const char* address, uint32_t port, int32_t attempt,
+                   const UpgradeVersions& versions, std::vector<std::string> images, int32_t code,
                    std::chrono::steady_clock::time_point start) {
     HistoryEntry entry;
+    entry.attempt = attempt > 1 ? attempt : 1;
     entry.time = TimeText(std::chrono::system_clock::now());
     entry.address = address;
     entry.port = static_cast<int32_t>(port);
@@ -241,16 +243,24 @@ int32_t UpdateDevice(const UpgradeRequest* request) {
     const LprSdk& sdk = LprSdkActive();
     const auto start = std::chrono::steady_clock::now();
 
+    // Checked once, before the first call to the camera: a run that has
+    // begun always finishes, so no camera is left mid-flash by a stop.
+    if (owner->BatchStopped()) {
+        RecordNotStarted(addressText, static_cast<int32_t>(port));
+        PostUpgradeNote(owner->GetNoteWindow(), WM_UPGRADE_RESULT, 0, UPGRADE_NOT_STARTED, address);
+        return 0;
+    }
     LprHandle handle = sdk.LprOpen(address, port, user.c_str(), password.c_str());
     if (handle == nullptr) {
-        RecordHistory(address, port, UpgradeVersions{}, {}, UPGRADE_ERR_OPEN, start);
+        RecordHistory(address, port, request->attempt, UpgradeVersions{}, {}, UPGRADE_ERR_OPEN,
+                      start);
         PostUpgradeNote(owner->GetNoteWindow(), WM_UPGRADE_RESULT, 0, UPGRADE_ERR_OPEN, address);
         return 0;
     }
     Run run{address, owner, handle, ReadLoginIdentity(handle), {}, false, {}};
     const int32_t code = RunOnCamera(run);
     sdk.LprClose(handle);
-    RecordHistory(address, port, run.versions, std::move(run.sent), code, start);
+    RecordHistory(address, port, request->attempt, run.versions, std::move(run.sent), code, start);
     PostUpgradeResult(owner->GetNoteWindow(), code == UPGRADE_OK ? 1 : 0, code, address,
                       run.versions);
     return 0;

@@ -52,6 +52,7 @@ void CliOutput::Result(const UpgradeResultNote& note, intptr_t code) {
         Line(Dump({{"event", "result"},
                    {"address", address},
                    {"port", note.port},
+                   {"started", true},
                    {"success", note.value != 0},
                    {"code", code},
                    {"text", text},
@@ -89,6 +90,40 @@ void CliOutput::NotDispatched(const std::string& address, int32_t port) {
     }
 }
 
+void CliOutput::NotStarted(const std::string& address, int32_t port) {
+    const std::string text = ShownResultText(0, UPGRADE_NOT_STARTED);
+    if (m_json) {
+        Line(Dump({{"event", "result"},
+                   {"address", address},
+                   {"port", port},
+                   {"started", false},
+                   {"success", false},
+                   {"code", UPGRADE_NOT_STARTED},
+                   {"text", text}}));
+    } else {
+        Line(CameraText(address, port) + "\t" + text);
+    }
+}
+
+void CliOutput::Retrying(const UpgradeResultNote& note, intptr_t code, int32_t attempt) {
+    const std::string address = FieldText(note.address);
+    const std::string text = ShownResultText(note.value, code);
+    const std::string again =
+        tool_text::Fill(tool_text::translate("tolvane-cli", "try %1 failed; tried again"),
+                        {std::to_string(attempt)});
+    if (m_json) {
+        Line(Dump({{"event", "retry"},
+                   {"address", address},
+                   {"port", note.port},
+                   {"attempt", attempt},
+                   {"code", code},
+                   {"text", text},
+                   {"sdk_error", note.sdkError}}));
+    } else {
+        Line(CameraText(address, note.port) + "\t" + text + " (" + again + ")");
+    }
+}
+
 void CliOutput::NoResult(const std::string& address, int32_t port) {
     const std::string text = NoResultText();
     if (m_json) {
@@ -112,14 +147,17 @@ void CliOutput::RunningSummary(int total, int done, int succeeded, int failed) {
     }
 }
 
-void CliOutput::FinalSummary(int total, int succeeded, int failed, int notDispatched) {
-    const std::string text = ShownFinalSummaryText(succeeded, failed);
+void CliOutput::FinalSummary(int total, int succeeded, int failed, int notDispatched,
+                             int notStarted) {
+    const std::string text = notStarted > 0 ? ShownStoppedSummaryText(succeeded, failed, notStarted)
+                                            : ShownFinalSummaryText(succeeded, failed);
     if (m_json) {
         Line(Dump({{"event", "summary"},
                    {"total", total},
                    {"succeeded", succeeded},
                    {"failed", failed},
                    {"not_dispatched", notDispatched},
+                   {"not_started", notStarted},
                    {"text", text}}));
     } else {
         Line(text);

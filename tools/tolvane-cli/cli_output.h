@@ -19,9 +19,14 @@ public:
     // version_after, verified).
     void Result(const UpgradeResultNote& note, intptr_t code);
     void NotDispatched(const std::string& address, int32_t port);
+    // A camera the stopped batch did not start (JSON: a result with
+    // "started": false).
+    void NotStarted(const std::string& address, int32_t port);
+    // A failed try that will be tried again (JSON: "retry" with the try).
+    void Retrying(const UpgradeResultNote& note, intptr_t code, int32_t attempt);
     void NoResult(const std::string& address, int32_t port);
     void RunningSummary(int total, int done, int succeeded, int failed);
-    void FinalSummary(int total, int succeeded, int failed, int notDispatched);
+    void FinalSummary(int total, int succeeded, int failed, int notDispatched, int notStarted = 0);
     void Device(const std::string& address, uint32_t port, const std::string& version);
     // Hellos the search dropped once it had reported as many cameras as it may.
     void SearchDropped(uint32_t dropped, uint32_t limit);

@@ -25,6 +25,11 @@ CliSession::~CliSession() {
     }
 }
 
+bool CliSession::BatchStopped() const {
+    const BatchControl* batch = m_batch.load();
+    return batch != nullptr && batch->Stopped();
+}
+
 void CliSession::Sink(uint32_t message, uintptr_t wParam, intptr_t lParam) {
     {
         std::lock_guard<std::mutex> guard(m_mutex);

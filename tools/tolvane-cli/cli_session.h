@@ -3,6 +3,7 @@
 // window whose messages the main thread drains.
 #pragma once
 
+#include "dialog/batch_control.h"
 #include "engine/requests_notes.h"
 #include "osa/osa_tsk.h"
 
@@ -30,6 +31,9 @@ public:
 
     NoteWindow GetNoteWindow() const override { return m_window; }
     bool IsRunning() const override { return m_running.load(); }
+    bool BatchStopped() const override;
+    // The batch whose stop the workers heed; set before its first request.
+    void FollowBatch(const BatchControl* batch) { m_batch.store(batch); }
 
     OsaTask* const* UpgradeTasks() const { return m_upgradeTasks.data(); }
     uint32_t UpgradeTaskCount() const { return static_cast<uint32_t>(m_upgradeTasks.size()); }
@@ -48,6 +52,7 @@ private:
 
     NoteWindow m_window = 0;
     std::atomic<bool> m_running{true};
+    std::atomic<const BatchControl*> m_batch{nullptr};
     bool m_shutDown = false;
     std::vector<OsaTask*> m_upgradeTasks;
     OsaTask* m_versionTask = nullptr;

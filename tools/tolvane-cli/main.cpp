@@ -8,6 +8,7 @@
 #include "netaddr/dotted_ipv4.h"
 #include "password_input.h"
 #include "plan_command.h"
+#include "rollout_cli.h"
 #include "search_command.h"
 #include "standard_streams.h"
 #include "tolvane_version.h"
@@ -45,6 +46,7 @@ struct UpgradeOptions {
     double timeout = 0;
     std::string csvPath;
     uint32_t workers = UPGRADE_TASK_COUNT;
+    RolloutArguments rollout;
 };
 
 struct CommandLine {
@@ -167,6 +169,7 @@ void AddUpgradeOptions(CommandLine& line) {
                      translate("tolvane-cli", "upgrade workers; camera k goes to worker k mod N "
                                               "(default 5, as the window)"))
         ->check(CLI::Range(1u, kMaxUpgradeWorkers));
+    AddRolloutOptions(line.upgrade, o.rollout);
 }
 
 void SetUpOptions(CommandLine& line) {
@@ -270,7 +273,7 @@ int RunUpgradeCommand(const CommandLine& line, CliOutput& output) {
     }
     return WithCheckedInputs(line, [&](const auto& targets, const std::string& password) {
         return RunUpgrade(targets, o.user, password, SecondsBound(o.timeout), output, o.workers,
-                          o.csvPath);
+                          o.csvPath, o.rollout);
     });
 }
 
@@ -305,7 +308,13 @@ int main(int rawCount, char** rawArguments) {
     }
     CommandLine line;
     SetUpOptions(line);
-    CLI11_PARSE(line.app, argc, argv);
+    try {
+        line.app.parse(argc, argv);
+    } catch (const CLI::ParseError& error) {
+        // Help and --version end well; every usage error is bad input,
+        // whatever the parser's own number for it.
+        return line.app.exit(error) == 0 ? 0 : kBadInput;
+    }
 
     if (!line.programFolder.empty()) {
         SetProgramFolderOverride(line.programFolder);

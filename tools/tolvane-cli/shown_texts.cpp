@@ -38,6 +38,10 @@ std::string ShownFinalSummaryText(int succeeded, int failed) {
     return FinalSummaryText(succeeded, failed, Translate);
 }
 
+std::string ShownStoppedSummaryText(int succeeded, int failed, int notStarted) {
+    return StoppedSummaryText(succeeded, failed, notStarted, Translate);
+}
+
 std::string ShownNotDispatchedText() {
     return NotDispatchedText(Translate);
 }

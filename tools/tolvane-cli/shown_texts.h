@@ -15,6 +15,7 @@ std::string ShownResultText(int32_t value, intptr_t code);
 std::string ShownResultDetailText(const UpgradeResultNote& note, intptr_t code);
 std::string ShownRunningSummaryText(int total, int done, int succeeded, int failed);
 std::string ShownFinalSummaryText(int succeeded, int failed);
+std::string ShownStoppedSummaryText(int succeeded, int failed, int notStarted);
 std::string ShownNotDispatchedText();
 // A camera still being served when the time bound ended the run.
 std::string NoResultText();

@@ -4,6 +4,7 @@
 
 #include "cli_output.h"
 #include "engine/requests_notes.h"
+#include "rollout_options.h"
 
 #include <chrono>
 #include <cstdint>
@@ -33,14 +34,20 @@ std::chrono::milliseconds UpgradeTimeBound(size_t cameras, uint32_t workers = UP
 // Exit status when every camera was upgraded but the CSV, the history or a
 // camera's log could not be written completely.
 constexpr int kExitReportsLost = 5;
+// Exit status when a stop (a signal, a canary, the failure threshold) left
+// any camera of the batch not started.
+constexpr int kExitBatchStopped = 4;
+constexpr int kExitBadInput = 2;
 
-// Exit status: 0 when every camera was upgraded and every report written, 1
-// when any failed or was not dispatched, 3 when results were still missing at
-// the time bound, else kExitReportsLost. A camera (address and port) named
+// Exit status: 0 when every camera was upgraded and every report written,
+// kExitBatchStopped when a stop left any camera not started, else 1 when any
+// failed or was not dispatched, 3 when results were still missing at the time
+// bound, else kExitReportsLost; kExitBadInput, before anything is sent, for
+// rollout values the batch cannot take. A camera (address and port) named
 // twice is upgraded once. The k-th target goes to worker k mod `workers` (1
 // to kMaxUpgradeWorkers). With a csvPath the results are also written there
 // as CSV, one row per camera, kept up to date while the batch runs.
 int RunUpgrade(const std::vector<UpgradeTarget>& targets, const std::string& user,
                const std::string& password, std::optional<std::chrono::milliseconds> bound,
                CliOutput& output, uint32_t workers = UPGRADE_TASK_COUNT,
-               const std::string& csvPath = {});
+               const std::string& csvPath = {}, const RolloutArguments& rollout = {});
