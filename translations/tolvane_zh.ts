@@ -521,10 +521,6 @@ Exit codes:
         <translation>这不是普通文件</translation>
     </message>
     <message>
-        <source>try %1 failed; tried again</source>
-        <translation>第%1次尝试失败，将重试</translation>
-    </message>
-    <message>
         <source>%1/%2 done, %3 succeeded, %4 failed, %5 running, elapsed %6, time left %7</source>
         <translation>已完成%1/%2台，成功%3台，失败%4台，进行中%5台，已用时%6，剩余约%7</translation>
     </message>
@@ -575,6 +571,10 @@ Exit codes:
     <message>
         <source>the failure threshold was reached: the batch stops, those being upgraded finish</source>
         <translation>失败数已达上限：批量停止，正在升级的设备将完成</translation>
+    </message>
+    <message>
+        <source>try %1 failed; it will be tried again</source>
+        <translation>第%1次尝试失败，将重试</translation>
     </message>
 </context>
 <context>

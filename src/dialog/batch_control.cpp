@@ -30,6 +30,11 @@ bool FailureMayBeRetried(const BatchOutcome& outcome) {
 BatchControl::BatchControl(uint32_t workers, BatchDispatcher::SendFn send, BatchOptions options)
     : m_dispatcher(workers, std::move(send)), m_options(options) {
     m_options.retries = std::min(m_options.retries, kMaxBatchRetries);
+    // A worker that finds its next request already waiting starts it before
+    // the result that should have stopped the batch has been looked at.
+    if (m_options.canary > 0 || m_options.maxFailures > 0) {
+        m_dispatcher.SetOutstandingLimit(1);
+    }
 }
 
 std::vector<RefusedCamera> BatchControl::Start(std::vector<BatchCamera> cameras,
@@ -74,9 +79,7 @@ void BatchControl::Release(Clock::time_point now, std::vector<RefusedCamera>* re
 
 BatchControl::Answer BatchControl::OnResult(const BatchOutcome& outcome, Clock::time_point now) {
     Answer answer;
-    std::optional<BatchDispatcher::Served> served =
-        m_dispatcher.Finish(outcome.address, &answer.refused, now);
-    m_counts.total -= static_cast<int>(answer.refused.size());
+    std::optional<BatchDispatcher::Served> served = m_dispatcher.Finish(outcome.address);
     if (!served) {
         return answer;
     }
@@ -86,7 +89,18 @@ BatchControl::Answer BatchControl::OnResult(const BatchOutcome& outcome, Clock::
         ++m_counts.notStarted;
         return answer;
     }
-    m_timeLeft.RunEnded(served->worker, now);
+    Judge(outcome, *served, answer, now);
+    // Only now, once the rules have had their say, does the worker get more.
+    if (!Stopped()) {
+        std::vector<RefusedCamera> refused = SendDue(now);
+        std::move(refused.begin(), refused.end(), std::back_inserter(answer.refused));
+    }
+    return answer;
+}
+
+void BatchControl::Judge(const BatchOutcome& outcome, const BatchDispatcher::Served& served,
+                         Answer& answer, Clock::time_point now) {
+    m_timeLeft.RunEnded(served.worker, now);
     if (!Stopped() && answer.camera.attempt <= static_cast<int32_t>(m_options.retries) &&
         FailureMayBeRetried(outcome)) {
         answer.final = false;
@@ -94,14 +108,11 @@ BatchControl::Answer BatchControl::OnResult(const BatchOutcome& outcome, Clock::
         again.attempt += 1;
         again.notBefore = now + m_options.retryWait;
         answer.retryAt = again.notBefore;
-        const size_t before = answer.refused.size();
-        m_dispatcher.Requeue(served->worker, std::move(again), now, &answer.refused);
-        m_counts.total -= static_cast<int>(answer.refused.size() - before);
-        return answer;
+        m_dispatcher.Requeue(served.worker, std::move(again));
+        return;
     }
     Count(outcome, answer);
     ApplyRules(answer, now);
-    return answer;
 }
 
 void BatchControl::Count(const BatchOutcome& outcome, Answer& answer) {

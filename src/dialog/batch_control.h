@@ -93,6 +93,8 @@ public:
 
 private:
     void Release(Clock::time_point now, std::vector<RefusedCamera>* refused);
+    void Judge(const BatchOutcome& outcome, const BatchDispatcher::Served& served, Answer& answer,
+               Clock::time_point now);
     void Count(const BatchOutcome& outcome, Answer& answer);
     void ApplyRules(Answer& answer, Clock::time_point now);
 

@@ -33,7 +33,7 @@ int32_t BatchDispatcher::Add(BatchCamera camera) {
         return SEND_TEXT_TOO_LONG;
     }
     Worker& worker = m_workers[index];
-    if (!worker.waiting.empty() || worker.sent.size() >= kOutstandingPerWorker) {
+    if (!worker.waiting.empty() || worker.sent.size() >= m_outstandingLimit) {
         worker.waiting.push_back(std::move(camera));
         return SEND_OK;
     }
@@ -46,13 +46,14 @@ int32_t BatchDispatcher::Add(BatchCamera camera) {
 
 std::vector<RefusedCamera> BatchDispatcher::OnResult(const std::string& address) {
     std::vector<RefusedCamera> refused;
-    Finish(address, &refused, std::chrono::steady_clock::now());
+    const auto now = std::chrono::steady_clock::now();
+    if (const std::optional<Served> served = Finish(address)) {
+        TopUp(served->worker, &refused, now);
+    }
     return refused;
 }
 
-std::optional<BatchDispatcher::Served>
-BatchDispatcher::Finish(const std::string& address, std::vector<RefusedCamera>* refused,
-                        std::chrono::steady_clock::time_point now) {
+std::optional<BatchDispatcher::Served> BatchDispatcher::Finish(const std::string& address) {
     // A worker serves in order, so its result is for the oldest address it
     // was sent. When the same address heads two workers, the first is taken;
     // if that was the wrong one, the other still holds the address and gives
@@ -67,7 +68,6 @@ BatchDispatcher::Finish(const std::string& address, std::vector<RefusedCamera>* 
             if (found != end) {
                 Served served{std::move(*found), index};
                 sent.erase(found);
-                TopUp(index, refused, now);
                 return served;
             }
         }
@@ -75,12 +75,8 @@ BatchDispatcher::Finish(const std::string& address, std::vector<RefusedCamera>* 
     return std::nullopt;
 }
 
-void BatchDispatcher::Requeue(uint32_t worker, BatchCamera camera,
-                              std::chrono::steady_clock::time_point now,
-                              std::vector<RefusedCamera>* refused) {
-    const uint32_t index = worker < WorkerCount() ? worker : 0;
-    m_workers[index].waiting.push_back(std::move(camera));
-    TopUp(index, refused, now);
+void BatchDispatcher::Requeue(uint32_t worker, BatchCamera camera) {
+    m_workers[worker < WorkerCount() ? worker : 0].waiting.push_back(std::move(camera));
 }
 
 std::vector<RefusedCamera> BatchDispatcher::SendDue(std::chrono::steady_clock::time_point now) {
@@ -95,7 +91,7 @@ std::optional<std::chrono::steady_clock::time_point> BatchDispatcher::NextDue() 
     std::optional<std::chrono::steady_clock::time_point> next;
     for (const Worker& worker : m_workers) {
         // A worker sends in queue order, so only its head can be next.
-        if (!worker.waiting.empty() && worker.sent.size() < kOutstandingPerWorker) {
+        if (!worker.waiting.empty() && worker.sent.size() < m_outstandingLimit) {
             const auto due = worker.waiting.front().notBefore;
             next = next ? std::min(*next, due) : due;
         }
@@ -120,7 +116,7 @@ size_t BatchDispatcher::Queued(uint32_t worker) const {
 void BatchDispatcher::TopUp(uint32_t index, std::vector<RefusedCamera>* refused,
                             std::chrono::steady_clock::time_point now) {
     Worker& worker = m_workers[index];
-    while (!worker.waiting.empty() && worker.sent.size() < kOutstandingPerWorker &&
+    while (!worker.waiting.empty() && worker.sent.size() < m_outstandingLimit &&
            worker.waiting.front().notBefore <= now) {
         BatchCamera camera = std::move(worker.waiting.front());
         worker.waiting.pop_front();
@@ -131,6 +127,10 @@ void BatchDispatcher::TopUp(uint32_t index, std::vector<RefusedCamera>* refused,
             refused->push_back({std::move(camera), result});
         }
     }
+}
+
+void BatchDispatcher::SetOutstandingLimit(size_t limit) {
+    m_outstandingLimit = std::clamp<size_t>(limit, 1, kOutstandingPerWorker);
 }
 
 size_t BatchDispatcher::Waiting() const {

@@ -57,19 +57,19 @@ public:
     // nothing.
     std::vector<RefusedCamera> OnResult(const std::string& address);
 
-    // The same, and which camera the result was for and which worker served
-    // it (nothing when no worker was serving the address).
+    // The same without sending anything (SendDue does): which camera the
+    // result was for and which worker served it (nothing when no worker was
+    // serving the address). A rule may stop the batch on this result before
+    // the worker gets its next camera.
     struct Served {
         BatchCamera camera;
         uint32_t worker = 0;
     };
-    std::optional<Served> Finish(const std::string& address, std::vector<RefusedCamera>* refused,
-                                 std::chrono::steady_clock::time_point now);
+    std::optional<Served> Finish(const std::string& address);
 
     // Puts a camera at the back of a worker's queue, to be sent once its
     // notBefore has passed (see SendDue).
-    void Requeue(uint32_t worker, BatchCamera camera, std::chrono::steady_clock::time_point now,
-                 std::vector<RefusedCamera>* refused);
+    void Requeue(uint32_t worker, BatchCamera camera);
     // Sends the queued cameras whose time has come.
     std::vector<RefusedCamera> SendDue(std::chrono::steady_clock::time_point now);
     // The earliest notBefore of a queued camera that waits for its time.
@@ -78,6 +78,12 @@ public:
     std::vector<BatchCamera> TakeWaiting();
     // Cameras of one worker, sent or waiting.
     size_t Queued(uint32_t worker) const;
+
+    // Requests a worker may hold at once, 1 to kOutstandingPerWorker. With 1,
+    // a worker never finds another request in its mailbox before its last
+    // result has been seen: a rule that stops the batch on that result is
+    // then in time for the worker's next camera.
+    void SetOutstandingLimit(size_t limit);
 
     uint32_t WorkerCount() const { return static_cast<uint32_t>(m_workers.size()); }
     size_t Waiting() const;     // kept here, not yet sent
@@ -95,4 +101,5 @@ private:
     SendFn m_send;
     std::vector<Worker> m_workers;
     uint32_t m_next = 0;
+    size_t m_outstandingLimit = kOutstandingPerWorker;
 };

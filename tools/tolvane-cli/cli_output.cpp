@@ -108,9 +108,9 @@ void CliOutput::NotStarted(const std::string& address, int32_t port) {
 void CliOutput::Retrying(const UpgradeResultNote& note, intptr_t code, int32_t attempt) {
     const std::string address = FieldText(note.address);
     const std::string text = ShownResultText(note.value, code);
-    const std::string again =
-        tool_text::Fill(tool_text::translate("tolvane-cli", "try %1 failed; tried again"),
-                        {std::to_string(attempt)});
+    const std::string again = tool_text::Fill(
+        tool_text::translate("tolvane-cli", "try %1 failed; it will be tried again"),
+        {std::to_string(attempt)});
     if (m_json) {
         Line(Dump({{"event", "retry"},
                    {"address", address},
