@@ -5,6 +5,7 @@
 #include <array>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <set>
 #include <sstream>
 
 using harness::CamsimProcess;
@@ -128,4 +129,89 @@ TEST(AnsibleSites, EachHostUpgradesItsOwnCamerasIntoOneReport) {
     EXPECT_TRUE(std::filesystem::exists(root / "site-b" / "UpdateFiles" / "DM3730" / "517" /
                                         "DM3730_V5.1.7.9.bin"));
     EXPECT_FALSE(std::filesystem::exists(root / "site-a" / "UpdateFiles" / "old"));
+}
+
+// The documented rollout across sites: one site first, with a canary inside
+// it, then the rest, ending the play at the first failed site.
+TEST(AnsibleSites, AFailedCanarySiteLeavesTheOtherSitesUntouched) {
+    std::string playbook = RunProgram({"/bin/sh", "-c", "command -v ansible-playbook"}, 10s).output;
+    playbook = playbook.substr(0, playbook.find('\n'));
+    if (playbook.empty()) {
+        GTEST_SKIP() << "ansible-playbook is not installed (Debian package ansible-core)";
+    }
+    harness::TempFolder folder{"ansible-canary"};
+    const std::filesystem::path root = folder.Path();
+    ASSERT_EQ(RunProgram({MKFWIMAGE_BINARY, "sample-tree", (root / "tree").string()}, 60s).exitCode,
+              0);
+    const std::filesystem::path play = root / "play";
+    std::filesystem::copy(TOLVANE_ANSIBLE_DIR, play, std::filesystem::copy_options::recursive);
+    std::string text = ReadText(play / "tolvane-upgrade.yml");
+    const std::string anchor = "  gather_facts: false\n";
+    ASSERT_NE(text.find(anchor), std::string::npos);
+    text.insert(text.find(anchor) + anchor.size(),
+                "  serial: [1, \"100%\"]\n  max_fail_percentage: 0\n");
+    std::ofstream(play / "tolvane-upgrade.yml") << text;
+
+    const std::string port = std::to_string(harness::ProcessCameraPort());
+    const std::string net = "127.141.0.";
+    json fleet = json::array();
+    for (const std::string host : {"2", "3", "4", "5"}) {
+        json camera = {{"address", net + host}, {"port", harness::ProcessCameraPort()}};
+        if (host == "2") {
+            camera["faults"] = {{"flash_fail", true}};
+        }
+        fleet.push_back(camera);
+    }
+    CamsimProcess sim(CAMSIM_BINARY, harness::FleetArgs(root / "fleet.json", fleet, 0.01));
+    ASSERT_TRUE(sim.WaitReady()) << sim.Errors();
+    const json inventory = {
+        {"tolvane_sites",
+         {{"vars",
+           {{"ansible_connection", "local"},
+            {"ansible_python_interpreter", "{{ ansible_playbook_python }}"},
+            {"tolvane_update_files", (root / "tree" / "UpdateFiles").string()},
+            {"tolvane_cli", TOLVANE_CLI_PATH},
+            {"tolvane_poll_seconds", 1},
+            {"tolvane_environment", {{"TOLVANE_TIME_SCALE", "0.01"}}}}},
+          {"hosts",
+           {{"site-first",
+             {{"tolvane_folder", (root / "site-first").string()},
+              {"tolvane_canary", 1},
+              {"tolvane_cameras", {net + "2:" + port, net + "3:" + port}}}},
+            {"site-later",
+             {{"tolvane_folder", (root / "site-later").string()},
+              {"tolvane_cameras", {net + "4:" + port, net + "5:" + port}}}}}}}}};
+    std::ofstream(root / "inventory.yml") << inventory.dump(2);
+    const ProgramRun run =
+        RunProgram({playbook, "-i", (root / "inventory.yml").string(), "-e",
+                    "tolvane_report_dir=" + (root / "reports").string(),
+                    (play / "tolvane-upgrade.yml").string()},
+                   240s,
+                   {{"ANSIBLE_HOME", (root / "ansible-home").string()},
+                    {"ANSIBLE_LOCAL_TEMP", (root / "ansible-tmp").string()},
+                    {"ANSIBLE_REMOTE_TEMP", (root / "ansible-remote-tmp").string()},
+                    {"ANSIBLE_ASYNC_DIR", (root / "ansible-async").string()},
+                    {"ANSIBLE_PIPELINING", "1"},
+                    {"ANSIBLE_NOCOLOR", "1"}});
+    ASSERT_FALSE(run.timedOut) << run.output;
+    EXPECT_NE(run.exitCode, 0) << run.output;
+
+    std::set<std::string> asked;
+    for (const json& e : sim.Events()) {
+        if (e.value("request", "") != "probe") {
+            asked.insert(e.value("camera", ""));
+        }
+    }
+    EXPECT_EQ(asked, std::set<std::string>{net + "2"}) << run.output;
+    EXPECT_FALSE(std::filesystem::exists(root / "site-later" / "UpdateFiles")) << run.output;
+    std::vector<std::filesystem::path> reports;
+    for (const auto& entry : std::filesystem::directory_iterator(root / "reports")) {
+        reports.push_back(entry.path());
+    }
+    ASSERT_EQ(reports.size(), 1u) << run.output;
+    const json first = json::parse(ReadText(reports[0] / "summary.json"))["hosts"]["site-first"];
+    EXPECT_EQ(first["exit_code"], 4);
+    EXPECT_EQ(first["status"], "batch stopped");
+    EXPECT_EQ(first["failed"], 1);
+    EXPECT_EQ(first["not_started"], 1);
 }

@@ -90,7 +90,8 @@ protected:
             "while IFS= read -r line; do printf '%s\\n' \"$line\"; case \"$line\" in "
             "*'\"event\":\"result\"'*) n=$((n+1)); [ $n -eq " +
             std::to_string(results) +
-            " ] && kill -TERM $pid;; esac; done <\"$f\"; wait $pid; echo rc=$?";
+            " ] && { kill -TERM $pid; sleep 0.2; kill -TERM $pid; };; esac; done <\"$f\"; "
+            "wait $pid; echo rc=$?";
         std::vector<std::string> argv = {"/bin/sh",
                                          "-c",
                                          script,
@@ -149,7 +150,8 @@ TEST_F(CliReports, CsvOfARunCutShortHoldsEveryFinishedCameraByItsPort) {
     EXPECT_EQ(ReadBytes(image), imageBytes);
     EXPECT_EQ(sim.EventLogText().find("/api/v1/firmware"), std::string::npos);
 
-    // Cut short by SIGTERM while one camera still flashes: the CSV holds the
+    // Cut short by a second SIGTERM (the first only stops the batch) while
+    // one camera still flashes: the CSV holds the
     // two finished ones, each with its own port, and nothing of the file it
     // replaced. A camera named twice went out once, with a notice.
     const fs::path csv = folder.Path() / "结果.csv";
