@@ -4,6 +4,7 @@
 #include "camsim_harness.h"
 #include "cli_output.h"
 #include "cli_session.h"
+#include "dialog/batch_control.h"
 #include "engine/program_folder.h"
 #include "engine/upgrade_sequence.h"
 #include "upgrade_command.h"
@@ -190,13 +191,77 @@ void VersionsOf250(const std::filesystem::path& folder) {
                 seconds, seconds * 1000.0 / 250.0);
 }
 
+// Drives a batch control as tolvane-cli does and keeps the estimate at every
+// result; afterwards the true time left is known for each.
+void TimeLeftOf1000(const std::filesystem::path& folder) {
+    const std::vector<std::string> cycle = {"5.1.6.1", "5.1.7.1", "5.3.7.1", "5.1.7.1",
+                                            "5.5.6.1", "5.1.7.1", "5.3.7.1"};
+    std::vector<std::string> addresses;
+    std::vector<std::string> versions;
+    std::vector<BatchCamera> cameras;
+    for (int i = 0; i < 1000; ++i) {
+        addresses.push_back(AddressOf("127.140.", i));
+        versions.push_back(cycle[static_cast<size_t>(i) % cycle.size()]);
+        cameras.push_back({addresses.back(), 80, "admin", "ploma", static_cast<size_t>(i)});
+    }
+    harness::CamsimProcess sim(
+        CAMSIM_BINARY,
+        harness::FleetArgs(folder / "fleet.json", Fleet(addresses, versions), kScale));
+    if (!sim.WaitReady()) {
+        std::printf("time left, batch of 1000: camsim did not start\n");
+        return;
+    }
+    CliSession session;
+    BatchControl control(session.UpgradeTaskCount(), [&](uint32_t w, const BatchCamera& c) {
+        return SendUpgradeRequestTo(session.UpgradeTasks()[w], c.address.c_str(), c.port,
+                                    c.user.c_str(), c.password.c_str(), &session);
+    });
+    const auto start = Clock::now();
+    control.Start(cameras, start);
+    // (time of the result, estimate then) for every result.
+    std::vector<std::pair<Clock::time_point, std::optional<std::chrono::milliseconds>>> seen;
+    const auto deadline = start + std::chrono::minutes(20);
+    while (!control.Finished() && Clock::now() < deadline) {
+        PostedNote note;
+        if (!session.NextNote(&note, Clock::now() + std::chrono::milliseconds(200))) {
+            continue;
+        }
+        if (note.message == WM_UPGRADE_RESULT) {
+            const auto* result = reinterpret_cast<const UpgradeResultNote*>(note.wParam);
+            const auto now = Clock::now();
+            control.OnResult({FieldText(result->address), result->value != 0,
+                              static_cast<int32_t>(note.lParam), result->sdkError,
+                              result->accepted != 0},
+                             now);
+            seen.emplace_back(now, control.TimeLeft(now));
+        }
+        FreeNoteMessage(note.message, note.wParam, note.lParam);
+    }
+    session.Shutdown();
+    if (seen.size() < 1000) {
+        std::printf("time left, batch of 1000: only %zu results\n", seen.size());
+        return;
+    }
+    const Clock::time_point end = seen.back().first;
+    std::printf("time left, batch of 1000 at scale %.2f: %.1f s;", kScale,
+                std::chrono::duration<double>(end - start).count());
+    for (const int percent : {10, 50, 90}) {
+        const auto& [when, estimate] = seen[static_cast<size_t>(percent * 10 - 1)];
+        const double actual = std::chrono::duration<double>(end - when).count();
+        const double guessed = estimate ? static_cast<double>(estimate->count()) / 1000.0 : -1;
+        std::printf(" at %d%% estimate %.1f s, actual %.1f s, error %+.1f%%;", percent, guessed,
+                    actual, actual > 0 ? (guessed - actual) / actual * 100.0 : 0.0);
+    }
+    std::printf("\n");
+}
+
 } // namespace
 
-// Arguments choose the runs (batch100, batch500, versions); none: all three.
+// Arguments choose the runs (batch100, batch500, versions, timeleft); none: all.
 int main(int argc, char** argv) {
     std::vector<std::string> runs(argv + 1, argv + argc);
     if (runs.empty()) {
-        runs = {"batch100", "batch500", "versions"};
+        runs = {"batch100", "batch500", "versions", "timeleft"};
     }
     ::setenv("TOLVANE_TIME_SCALE", "0.01", 1);
     harness::TempFolder folder("engine-bench");
@@ -214,8 +279,10 @@ int main(int argc, char** argv) {
             BatchOf500(folder.Path());
         } else if (run == "versions") {
             VersionsOf250(folder.Path());
+        } else if (run == "timeleft") {
+            TimeLeftOf1000(folder.Path());
         } else {
-            std::printf("unknown run '%s' (batch100, batch500, versions)\n", run.c_str());
+            std::printf("unknown run '%s' (batch100, batch500, versions, timeleft)\n", run.c_str());
             return 2;
         }
     }
