@@ -111,11 +111,11 @@ void BatchControl::Judge(const BatchOutcome& outcome, const BatchDispatcher::Ser
         m_dispatcher.Requeue(served.worker, std::move(again));
         return;
     }
-    Count(outcome, answer);
+    Count(outcome);
     ApplyRules(answer, now);
 }
 
-void BatchControl::Count(const BatchOutcome& outcome, Answer& answer) {
+void BatchControl::Count(const BatchOutcome& outcome) {
     (outcome.success ? m_counts.succeeded : m_counts.failed) += 1;
     // Until the canary group is through, nothing else has been sent: every
     // final result is one of its cameras'.
@@ -123,7 +123,6 @@ void BatchControl::Count(const BatchOutcome& outcome, Answer& answer) {
         --m_canaryLeft;
         m_canaryFailed = m_canaryFailed || !outcome.success;
     }
-    (void)answer;
 }
 
 void BatchControl::ApplyRules(Answer& answer, Clock::time_point now) {

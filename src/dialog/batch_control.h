@@ -95,7 +95,7 @@ private:
     void Release(Clock::time_point now, std::vector<RefusedCamera>* refused);
     void Judge(const BatchOutcome& outcome, const BatchDispatcher::Served& served, Answer& answer,
                Clock::time_point now);
-    void Count(const BatchOutcome& outcome, Answer& answer);
+    void Count(const BatchOutcome& outcome);
     void ApplyRules(Answer& answer, Clock::time_point now);
 
     BatchDispatcher m_dispatcher;

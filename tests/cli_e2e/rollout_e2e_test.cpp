@@ -186,9 +186,11 @@ TEST_F(Rollout, CtrlCStopsTheBatchAndASecondQuitsAtOnce) {
             EXPECT_EQ(result["text"], "未升级：批量已停止");
         }
     }
-    // The three first cameras were flashing; the nine behind them never began.
-    EXPECT_EQ(started.size(), 3u) << run.output;
-    EXPECT_EQ(notStarted.size(), 9u) << run.output;
+    // Whatever had begun finished; the rest (most of the batch: a camera
+    // flashes for a second) never began.
+    EXPECT_GE(started.size(), 1u) << run.output;
+    EXPECT_GE(notStarted.size(), 6u) << run.output;
+    EXPECT_EQ(started.size() + notStarted.size(), 12u) << run.output;
     for (const std::string& address : CamerasAsked(sim)) {
         EXPECT_EQ(notStarted.count(address), 0u) << address << " was asked after the stop";
     }
@@ -199,12 +201,12 @@ TEST_F(Rollout, CtrlCStopsTheBatchAndASecondQuitsAtOnce) {
          at = text.find("未升级：批量已停止", at + 1)) {
         ++stoppedRows;
     }
-    EXPECT_EQ(stoppedRows, 9u) << text;
+    EXPECT_EQ(stoppedRows, notStarted.size()) << text;
     size_t historyNotStarted = 0;
     for (const json& line : History()) {
         historyNotStarted += line["started"].get<bool>() ? 0 : 1;
     }
-    EXPECT_EQ(historyNotStarted, 9u);
+    EXPECT_EQ(historyNotStarted, notStarted.size());
 
     // Twice: the process ends at once, with the status of an interrupt.
     const auto flashingAgain = [&sim, before = FlashCount(sim)] {
