@@ -217,8 +217,7 @@ int main(int argc, char** argv) {
         else if (run == "batch1000")
             BatchOfThousand();
         else
-            std::printf("unknown run '%s' (insert, batch100, batch1000, search N)\n",
-                        run.c_str());
+            std::printf("unknown run '%s' (insert, batch100, batch1000, search N)\n", run.c_str());
     }
     return 0;
 }

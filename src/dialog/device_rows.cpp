@@ -16,9 +16,9 @@ DeviceIndex& DeviceRows::Index() const {
     if (m_index.Size() != count) {
         m_index.Clear();
         for (int row = 0; row < count; ++row) {
-            m_index.Inserted(row, GetItemText(row, COL_IP),
-                             static_cast<int32_t>(std::strtol(
-                                 GetItemText(row, COL_PORT).c_str(), nullptr, 10)));
+            m_index.Inserted(
+                row, GetItemText(row, COL_IP),
+                static_cast<int32_t>(std::strtol(GetItemText(row, COL_PORT).c_str(), nullptr, 10)));
         }
     }
     return m_index;

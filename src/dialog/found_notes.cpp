@@ -20,9 +20,8 @@ FoundNotes::~FoundNotes() {
 void FoundNotes::Renew() {
     m_generation = (m_generation + 1) & kGenerationMask;
     const uintptr_t mark = static_cast<uintptr_t>(m_generation) << kGenerationShift;
-    const NoteWindow renewed =
-        RegisterNoteWindow([sink = m_sink, mark](uint32_t message, uintptr_t wParam,
-                                                 intptr_t lParam) {
+    const NoteWindow renewed = RegisterNoteWindow(
+        [sink = m_sink, mark](uint32_t message, uintptr_t wParam, intptr_t lParam) {
             sink(message, (wParam & 0xFFFF) | mark, lParam);
         });
     // After this no post reaches the earlier window's sink.

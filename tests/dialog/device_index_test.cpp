@@ -68,10 +68,9 @@ TEST(DeviceIndex, RowsMatchTheScanningRuleAndEachCameraIsListedOnce) {
     std::vector<std::string> expected;
     std::set<std::pair<std::string, int32_t>> listed;
     for (int i = 0; i < 3000; ++i) {
-        const std::string address =
-            random() % 20 == 0 ? odd[random() % odd.size()]
-                               : "10.0." + std::to_string(random() % 8) + "." +
-                                     std::to_string(random() % 40);
+        const std::string address = random() % 20 == 0 ? odd[random() % odd.size()]
+                                                       : "10.0." + std::to_string(random() % 8) +
+                                                             "." + std::to_string(random() % 40);
         const int32_t port = random() % 4 == 0 ? 8080 : 80;
         const int row = AddFoundRow(rows, address, port);
         if (!listed.emplace(address, port).second) {
