@@ -28,7 +28,10 @@ const std::set<std::string> kFaultKeys = {"refuse_login",
                                           "drop_upload_at_percent",
                                           "stop_answering",
                                           "stop_answering_after",
-                                          "trickle_ms"};
+                                          "trickle_ms",
+                                          "flash_result_version",
+                                          "replaced_after_restart",
+                                          "silent_while_flashing"};
 
 [[noreturn]] void invalid(const std::string& what) {
     throw std::runtime_error(what);
@@ -131,6 +134,12 @@ CameraFaults faultsOf(const json& object) {
             f.stopAnsweringAfter = number<int>(v, k, 0, 1000000);
         } else if (k == "trickle_ms") {
             f.trickleMs = number<int>(v, k, 0, 10000);
+        } else if (k == "flash_result_version") {
+            f.flashResultVersion = versionOf(v);
+        } else if (k == "replaced_after_restart") {
+            f.replacedAfterRestart = flag(v, k);
+        } else if (k == "silent_while_flashing") {
+            f.silentWhileFlashing = flag(v, k);
         }
     }
     return f;

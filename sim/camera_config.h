@@ -29,6 +29,12 @@ struct CameraFaults {
     bool stopAnswering = false;
     std::optional<int> stopAnsweringAfter; // requests answered before it goes silent
     int trickleMs = 0;                     // >0: answers one byte per this many ms
+    // A finished flash brings the camera up on this version, not the image's.
+    std::optional<Version> flashResultVersion;
+    // After its first restart another device answers: another serial, a DM8127.
+    bool replacedAfterRestart = false;
+    // Answers no request while it flashes (state polls time out).
+    bool silentWhileFlashing = false;
 };
 
 struct CameraConfig {

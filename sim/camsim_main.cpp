@@ -188,6 +188,10 @@ void addFaultOptions(CLI::App& app, Options& o) {
                  "fault: flashing says done, the old version stays");
     app.add_flag("--no-return-after-restart", f.noReturnAfterRestart,
                  "fault: stays down after a restart");
+    app.add_flag("--replaced-after-restart", f.replacedAfterRestart,
+                 "fault: another device (DM8127, another serial) answers after the first restart");
+    app.add_flag("--silent-while-flashing", f.silentWhileFlashing,
+                 "fault: answers no request while flashing");
     app.add_option("--drop-upload-at-percent", o.dropUploadAtPercent,
                    "fault: drop the connection at this share of an upload")
         ->check(CLI::Range(0, 99));

@@ -136,7 +136,8 @@ bool SimCamera::countRequestAndCheckSilent() {
     ++requests_;
     const auto& after = config_.faults.stopAnsweringAfter;
     return config_.faults.stopAnswering ||
-           (after && requests_ > static_cast<std::uint64_t>(*after));
+           (after && requests_ > static_cast<std::uint64_t>(*after)) ||
+           (config_.faults.silentWhileFlashing && firmware_ == FirmwareState::Flashing);
 }
 
 HttpResponse SimCamera::readDevice() {
@@ -281,7 +282,7 @@ void SimCamera::flashEnded() {
     const Version target = *flashingTarget_;
     flashingTarget_.reset();
     if (!config_.faults.flashNoEffect) {
-        flashedVersion_ = target;
+        flashedVersion_ = config_.faults.flashResultVersion.value_or(target);
     }
     logEvent("flash", formatVersion(target), "done");
     if (config_.platform == "HS3516") {
@@ -335,6 +336,15 @@ void SimCamera::boot() {
         flashedVersion_.reset();
         readsSinceFlashBoot_ = 0;
     } else {
+        readsSinceFlashBoot_.reset();
+    }
+    if (config_.faults.replacedAfterRestart && !replaced_) {
+        // Another device took the address while this one was down.
+        replaced_ = true;
+        config_.serial += "-SWAP";
+        config_.platform = "DM8127";
+        config_.model = "LPR-DM8127";
+        version_ = Version{5, 5, 6, 1};
         readsSinceFlashBoot_.reset();
     }
     firmware_ = FirmwareState::Idle;

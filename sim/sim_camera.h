@@ -108,6 +108,7 @@ private:
     bool stopped_ = false;
     Version version_;
     std::optional<Version> flashedVersion_; // reported after the next restart
+    bool replaced_ = false;                 // replacedAfterRestart has taken effect
     std::optional<Version> flashingTarget_;
     FirmwareState firmware_ = FirmwareState::Idle;
     int firmwareError_ = 0;

@@ -95,6 +95,142 @@
         <source>版本 %1</source>
         <translation>version %1</translation>
     </message>
+    <message>
+        <source>升级设备失败，升级后版本与镜像版本不符！</source>
+        <translation>Upgrade failed: the version after the upgrade is not the image's!</translation>
+    </message>
+    <message>
+        <source>升级结果未确认，请检查设备版本！</source>
+        <translation>Upgrade not confirmed: check the device's version!</translation>
+    </message>
+    <message>
+        <source>升级设备失败，设备已更换！</source>
+        <translation>Upgrade failed: another device answered!</translation>
+    </message>
+    <message>
+        <source>升级设备失败，升级镜像文件有误！</source>
+        <translation>Upgrade failed: the image file is wrong!</translation>
+    </message>
+    <message>
+        <source>文件不存在</source>
+        <translation>no such file</translation>
+    </message>
+    <message>
+        <source>不是普通文件</source>
+        <translation>not a regular file</translation>
+    </message>
+    <message>
+        <source>文件无法读取</source>
+        <translation>the file cannot be read</translation>
+    </message>
+    <message>
+        <source>文件为空</source>
+        <translation>the file is empty</translation>
+    </message>
+    <message>
+        <source>文件头无效，不是升级镜像</source>
+        <translation>no valid image header</translation>
+    </message>
+    <message>
+        <source>镜像平台%1与所在文件夹不符</source>
+        <translation>platform %1 is not its folder's</translation>
+    </message>
+    <message>
+        <source>镜像版本%2与所在文件夹不符</source>
+        <translation>target version %2 is not its folder's</translation>
+    </message>
+    <message>
+        <source>镜像版本%2低于设备版本，不降级</source>
+        <translation>target version %2 is older than the device's; no downgrade</translation>
+    </message>
+    <message>
+        <source>文件长度与文件头不符</source>
+        <translation>length differs from the header</translation>
+    </message>
+    <message>
+        <source>SHA-256校验与文件头不符</source>
+        <translation>SHA-256 differs from the header</translation>
+    </message>
+    <message>
+        <source>所在文件夹有%1个.bin文件，应只有一个</source>
+        <translation>its folder holds %1 .bin files instead of one</translation>
+    </message>
+    <message>
+        <source>不在升级镜像文件夹中</source>
+        <translation>not in a folder of the image tree</translation>
+    </message>
+    <message>
+        <source>镜像文件无法读取</source>
+        <translation>the image file cannot be read</translation>
+    </message>
+    <message>
+        <source>无法连接设备</source>
+        <translation>cannot connect to the device</translation>
+    </message>
+    <message>
+        <source>设备接收镜像后连接中断</source>
+        <translation>connection lost after the device took the image</translation>
+    </message>
+    <message>
+        <source>设备拒绝：不是有效镜像</source>
+        <translation>refused by the device: not a valid image</translation>
+    </message>
+    <message>
+        <source>设备拒绝：长度或校验和不符</source>
+        <translation>refused by the device: length or checksum mismatch</translation>
+    </message>
+    <message>
+        <source>设备拒绝：镜像平台不符</source>
+        <translation>refused by the device: image for another platform</translation>
+    </message>
+    <message>
+        <source>镜像已安装</source>
+        <translation>image already installed</translation>
+    </message>
+    <message>
+        <source>设备写入失败</source>
+        <translation>the device failed to write the image</translation>
+    </message>
+    <message>
+        <source>设备忙：正在升级</source>
+        <translation>device busy: an upgrade is flashing</translation>
+    </message>
+    <message>
+        <source>设备未及时应答</source>
+        <translation>the device did not answer in time</translation>
+    </message>
+    <message>
+        <source>发送镜像时连接中断</source>
+        <translation>connection lost while sending the image</translation>
+    </message>
+    <message>
+        <source>期望版本%1，实际版本%2</source>
+        <translation>expected version %1, found %2</translation>
+    </message>
+    <message>
+        <source>无法读取</source>
+        <translation>unreadable</translation>
+    </message>
+    <message>
+        <source>%1（错误%2）</source>
+        <translation>%1 (error %2)</translation>
+    </message>
+    <message>
+        <source>镜像&apos;%1&apos;：%2</source>
+        <translation>image &apos;%1&apos;: %2</translation>
+    </message>
+    <message>
+        <source>设备版本%1</source>
+        <translation>device version %1</translation>
+    </message>
+    <message>
+        <source>检查通过</source>
+        <translation>checks passed</translation>
+    </message>
+    <message>
+        <source>镜像&apos;%1&apos;（目标版本%2）：%3</source>
+        <translation>image &apos;%1&apos; (target %2): %3</translation>
+    </message>
 </context>
 <context>
     <name>ui</name>

@@ -4,11 +4,11 @@
 #include <algorithm>
 
 int32_t VersionNumberOf(int32_t first, int32_t second, int32_t third) {
-    // Unsigned arithmetic: a nonsense version from a camera wraps instead of
-    // overflowing, and then simply matches no image.
-    const uint32_t number = static_cast<uint32_t>(first) * 100u +
-                            static_cast<uint32_t>(second) * 10u + static_cast<uint32_t>(third);
-    return static_cast<int32_t>(number);
+    auto digit = [](int32_t part) { return part >= 0 && part <= 9; };
+    if (!digit(first) || !digit(second) || !digit(third)) {
+        return VERSION_NUMBER_UNMATCHED;
+    }
+    return first * 100 + second * 10 + third;
 }
 
 bool GetDeviceVersion(LprHandle handle, int tries, int32_t* versionNumber, int32_t* fourthField,

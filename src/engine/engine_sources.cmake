@@ -2,6 +2,8 @@ set(TOLVANE_ENGINE_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/program_folder.cpp
   ${CMAKE_CURRENT_LIST_DIR}/data_folder.cpp
   ${CMAKE_CURRENT_LIST_DIR}/image_catalogue.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/image_check.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/device_identity.cpp
   ${CMAKE_CURRENT_LIST_DIR}/upgrade_log.cpp
   ${CMAKE_CURRENT_LIST_DIR}/device_version.cpp
   ${CMAKE_CURRENT_LIST_DIR}/image_transfer.cpp
@@ -10,6 +12,7 @@ set(TOLVANE_ENGINE_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/version_worker.cpp
   ${CMAKE_CURRENT_LIST_DIR}/engine_text.cpp
   ${CMAKE_CURRENT_LIST_DIR}/note_texts.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/result_detail.cpp
   ${CMAKE_CURRENT_LIST_DIR}/upgrade_rules.cpp
   ${CMAKE_CURRENT_LIST_DIR}/upgrade_plan.cpp
   ${CMAKE_CURRENT_LIST_DIR}/report_rows.cpp

@@ -65,6 +65,34 @@ std::string FindFirstImage(const std::string& folder, std::string* fileName) {
     return {};
 }
 
+int CountImages(const std::string& folder) {
+    std::error_code ec;
+    std::filesystem::directory_iterator it(OSA_pathFromUtf8(folder), ec);
+    int count = 0;
+    for (const std::filesystem::directory_iterator end; !ec && it != end; it.increment(ec)) {
+        count += MatchesImagePattern(OSA_pathToUtf8(it->path().filename())) ? 1 : 0;
+    }
+    return count;
+}
+
+const ImageFolderPromise* FolderPromiseOf(const std::string& imagePath) {
+    static const ImageFolderPromise kPromises[] = {
+        {"DM3730", "from_50x", "DM3730", {5, 1, 6}}, {"DM3730", "517", "DM3730", {5, 1, 7}},
+        {"DM3730", "536_To_7", "DM3730", {5, 3, 6}}, {"DM3730", "537", "DM3730", {5, 3, 7}},
+        {"DM8127", "556", "DM8127", {5, 5, 6}},      {"DM8127", "566", "DM8127", {5, 6, 6}},
+        {"HS3516", "621", "HS3516", {6, 2, 1}},
+    };
+    const std::filesystem::path path = OSA_pathFromUtf8(imagePath);
+    const std::string folder = OSA_pathToUtf8(path.parent_path().filename());
+    const std::string platform = OSA_pathToUtf8(path.parent_path().parent_path().filename());
+    for (const ImageFolderPromise& promise : kPromises) {
+        if (folder == promise.folder && platform == promise.platformFolder) {
+            return &promise;
+        }
+    }
+    return nullptr;
+}
+
 std::string ImageFileName(const std::string& path) {
     const size_t cut = path.find_last_of("/\\");
     return cut == std::string::npos ? path : path.substr(cut + 1);

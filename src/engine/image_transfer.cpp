@@ -25,8 +25,12 @@ bool FailureCountsAsTaken(int32_t state, int32_t error, int32_t versionNumber) {
 } // namespace
 
 bool UpdateOneImage(const char* address, NoteOwner* owner, LprHandle handle,
-                    const std::string& imagePath, int32_t versionNumber, bool* flashed) {
+                    const std::string& imagePath, int32_t versionNumber, bool* flashed,
+                    int32_t* sdkError) {
     const LprSdk& sdk = LprSdkActive();
+    if (sdkError != nullptr) {
+        *sdkError = 0;
+    }
     PostUpgradeNote(owner->GetNoteWindow(), WM_UPGRADE_PROGRESS, UPGRADE_STEP_SEND_IMAGE,
                     reinterpret_cast<intptr_t>(MakeImageNameBuffer(imagePath)), address);
 
@@ -40,6 +44,9 @@ bool UpdateOneImage(const char* address, NoteOwner* owner, LprHandle handle,
     while (state != LPR_UPDATE_STATE_DONE) {
         if (state == LPR_UPDATE_STATE_FAILED || state == LPR_UPDATE_STATE_TRANSPORT_FAILED) {
             const int32_t error = sdk.LprUpdateGetError();
+            if (sdkError != nullptr) {
+                *sdkError = error;
+            }
             if (FailureCountsAsTaken(state, error, versionNumber)) {
                 written = error != LPR_ERR_ALREADY_INSTALLED;
                 break;

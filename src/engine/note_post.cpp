@@ -2,9 +2,22 @@
 
 #include "engine/record_fields.h"
 
+#include <algorithm>
+#include <cstring>
 #include <new>
 
 using record_fields::CopyField;
+
+namespace {
+
+// Cut to fit, always terminated.
+void CopyText(char (&buffer)[IMAGE_NAME_BUFFER_SIZE], const std::string& text) {
+    const std::size_t count = std::min(text.size(), IMAGE_NAME_BUFFER_SIZE - 1);
+    std::memcpy(buffer, text.data(), count);
+    buffer[count] = '\0';
+}
+
+} // namespace
 
 void PostUpgradeNote(NoteWindow window, uint32_t message, int32_t value, intptr_t lParam,
                      const char* address) {
@@ -27,17 +40,27 @@ void PostUpgradeNote(NoteWindow window, uint32_t message, int32_t value, intptr_
     }
 }
 
+void FillResultNote(UpgradeResultNote& note, int32_t value, const char* address,
+                    const UpgradeVersions& versions) {
+    CopyField(note.address, address);
+    note.value = value;
+    CopyField(note.versionBefore, VersionText(versions.before).c_str());
+    CopyField(note.versionAfter, VersionText(versions.after).c_str());
+    note.check = versions.check;
+    CopyField(note.versionExpected, VersionText(versions.expected).c_str());
+    note.sdkError = versions.sdkError;
+    note.imageFault = versions.imageFault;
+    CopyText(note.imageName, versions.imageName);
+    CopyText(note.detail, versions.detail);
+}
+
 void PostUpgradeResult(NoteWindow window, int32_t value, intptr_t code, const char* address,
                        const UpgradeVersions& versions) {
     auto* note = new (std::nothrow) UpgradeResultNote{};
     if (note == nullptr) {
         return;
     }
-    CopyField(note->address, address);
-    note->value = value;
-    CopyField(note->versionBefore, VersionText(versions.before).c_str());
-    CopyField(note->versionAfter, VersionText(versions.after).c_str());
-    note->check = versions.check;
+    FillResultNote(*note, value, address, versions);
     if (!PostNoteMessage(window, WM_UPGRADE_RESULT, reinterpret_cast<uintptr_t>(note), code)) {
         delete note;
     }

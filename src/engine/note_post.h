@@ -16,6 +16,10 @@ void PostUpgradeNote(NoteWindow window, uint32_t message, int32_t value, intptr_
 void PostUpgradeResult(NoteWindow window, int32_t value, intptr_t code, const char* address,
                        const UpgradeVersions& versions);
 
+// A result note's fields from a run's facts.
+void FillResultNote(UpgradeResultNote& note, int32_t value, const char* address,
+                    const UpgradeVersions& versions);
+
 // Posts a DeviceVersionNote when v[0] > 0; nothing otherwise.
 void PostDeviceVersionNote(NoteWindow window, const char* address, const int32_t version[4]);
 

@@ -58,6 +58,14 @@ const char* FailureSource(intptr_t code) {
         return QT_TRANSLATE_NOOP("engine", "升级设备失败，升级到中间版本后，重新获取版本号失败！");
     case UPGRADE_ERR_VERSION_UNCHANGED:
         return QT_TRANSLATE_NOOP("engine", "升级设备失败，升级后版本未改变！");
+    case UPGRADE_ERR_VERSION_MISMATCH:
+        return QT_TRANSLATE_NOOP("engine", "升级设备失败，升级后版本与镜像版本不符！");
+    case UPGRADE_ERR_UNVERIFIED:
+        return QT_TRANSLATE_NOOP("engine", "升级结果未确认，请检查设备版本！");
+    case UPGRADE_ERR_DEVICE_REPLACED:
+        return QT_TRANSLATE_NOOP("engine", "升级设备失败，设备已更换！");
+    case UPGRADE_ERR_BAD_IMAGE:
+        return QT_TRANSLATE_NOOP("engine", "升级设备失败，升级镜像文件有误！");
     default:
         return nullptr;
     }

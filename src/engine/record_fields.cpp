@@ -29,7 +29,9 @@ std::string FieldText(const char (&field)[TEXT_FIELD_SIZE]) {
 }
 
 std::string VersionText(const int32_t version[4]) {
-    if (version == nullptr || version[0] <= 0) {
+    // Only a version never read is all zeros; any other, however odd, is shown.
+    if (version == nullptr ||
+        (version[0] == 0 && version[1] == 0 && version[2] == 0 && version[3] == 0)) {
         return "";
     }
     char text[TEXT_FIELD_SIZE] = {};

@@ -10,17 +10,16 @@
 
 namespace {
 
-const char* const kColumns[] = {"address", "port", "version_before", "version_after", "result",
-                                "start",   "end"};
+// New columns go at the end: spreadsheets and scripts read the older ones by place.
+const char* const kColumns[] = {"address", "port", "version_before",   "version_after", "result",
+                                "start",   "end",  "version_expected", "verified",      "detail"};
 
 std::vector<std::string> Fields(const ResultRow& row) {
-    return {row.address,
-            std::to_string(row.port),
-            row.versionBefore,
-            row.versionAfter,
-            row.result,
-            row.start,
-            row.end};
+    return {row.address,       std::to_string(row.port),
+            row.versionBefore, row.versionAfter,
+            row.result,        row.start,
+            row.end,           row.versionExpected,
+            row.verified,      row.detail};
 }
 
 } // namespace

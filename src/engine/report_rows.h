@@ -14,9 +14,12 @@ struct ResultRow {
     int32_t port = 0;
     std::string versionBefore;
     std::string versionAfter;
-    std::string result; // the operator's result text
-    std::string start;  // TimeText of the first progress note ("" when unknown)
-    std::string end;    // TimeText of the result
+    std::string result;          // the operator's result text
+    std::string start;           // TimeText of the first progress note ("" when unknown)
+    std::string end;             // TimeText of the result
+    std::string versionExpected; // the last image's target ("" when none was chosen)
+    std::string verified;        // "true" when versionAfter was read at the end, else "false"
+    std::string detail;          // the facts beside the result text
 };
 
 // BOM, a header line, one line per row; CR LF line breaks.

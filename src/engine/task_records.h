@@ -48,9 +48,14 @@ using UpgradeProgressNote = UpgradeNote;
 struct UpgradeResultNote {
     char address[TEXT_FIELD_SIZE];
     int32_t value;
-    char versionBefore[TEXT_FIELD_SIZE]; // the read that chose the images
-    char versionAfter[TEXT_FIELD_SIZE];  // the read once the camera was back from its last image
-    int32_t check;                       // UPGRADE_CHECK_*
+    char versionBefore[TEXT_FIELD_SIZE];    // the read that chose the images
+    char versionAfter[TEXT_FIELD_SIZE];     // the read once the camera was back from its last image
+    int32_t check;                          // UPGRADE_CHECK_*
+    char versionExpected[TEXT_FIELD_SIZE];  // the last image's target ("" when none was chosen)
+    int32_t sdkError;                       // LprUpdateGetError of the transfer that decided, or 0
+    int32_t imageFault;                     // ImageFault of UPGRADE_ERR_BAD_IMAGE, else 0
+    char imageName[IMAGE_NAME_BUFFER_SIZE]; // the image the outcome is about ("" when none)
+    char detail[IMAGE_NAME_BUFFER_SIZE];    // a fact beside the code, e.g. the serials of a swap
 };
 
 // What a run learnt of the camera's version, for its result note.
@@ -58,6 +63,11 @@ struct UpgradeVersions {
     int32_t before[4] = {0, 0, 0, 0};
     int32_t after[4] = {0, 0, 0, 0};
     int32_t check = UPGRADE_CHECK_NONE;
+    int32_t expected[4] = {0, 0, 0, 0};
+    int32_t sdkError = 0;
+    int32_t imageFault = 0;
+    std::string imageName;
+    std::string detail;
 };
 
 struct DeviceVersionNote {
@@ -72,5 +82,5 @@ using FoundDeviceNote = std::string;
 // 31 characters a field holds.
 std::string FieldText(const char (&field)[TEXT_FIELD_SIZE]);
 
-// The dotted text of a version, "" when its first part is not above 0.
+// The dotted text of a version, "" when it was never read (all zeros).
 std::string VersionText(const int32_t version[4]);

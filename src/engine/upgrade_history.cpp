@@ -27,8 +27,11 @@ std::string HistoryLine(const HistoryEntry& entry) {
     return "{\"time\": " + JsonQuote(entry.time) + ", \"address\": " + JsonQuote(entry.address) +
            ", \"port\": " + std::to_string(entry.port) +
            ", \"version_before\": " + JsonQuote(entry.versionBefore) +
-           ", \"version_after\": " + JsonQuote(entry.versionAfter) + ", \"images\": " + images +
+           ", \"version_after\": " + JsonQuote(entry.versionAfter) +
+           ", \"version_expected\": " + JsonQuote(entry.versionExpected) +
+           ", \"verified\": " + (entry.verified ? "true" : "false") + ", \"images\": " + images +
            ", \"code\": " + std::to_string(entry.code) + ", \"text\": " + JsonQuote(entry.text) +
+           ", \"detail\": " + JsonQuote(entry.detail) +
            ", \"duration_ms\": " + std::to_string(entry.durationMs) + "}\n";
 }
 

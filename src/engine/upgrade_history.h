@@ -13,9 +13,12 @@ struct HistoryEntry {
     int32_t port = 0;
     std::string versionBefore; // "" when it was not read
     std::string versionAfter;
+    std::string versionExpected;     // the last image's target; "" when none was chosen
+    bool verified = false;           // versionAfter was read once the camera was back
     std::vector<std::string> images; // file names whose transfer was started, in order
     int32_t code = 0;                // UPGRADE_OK or UPGRADE_ERR_*
     std::string text;                // the operator's result text
+    std::string detail;              // the facts beside it ("" when none)
     int64_t durationMs = 0;
 };
 

@@ -3,6 +3,7 @@
 #include "engine/image_catalogue.h"
 #include "engine/note_texts.h"
 #include "engine/requests_notes.h"
+#include "engine/result_detail.h"
 #include "engine/upgrade_rules.h"
 #include "engine/upgrade_sequence.h"
 #include "sdk/lpr_sdk.h"
@@ -61,12 +62,19 @@ UpgradePlan PlanUpgrade(const PlanTarget& target, const std::string& user,
     }
     plan.images = ImagesFor(number);
     // A 5.1.6 camera is given the "517" entry even when that folder is
-    // empty; its run would then fail at the transfer for want of an image.
+    // empty; its run would then end for want of an image.
     const bool missing = std::any_of(plan.images.begin(), plan.images.end(),
                                      [](const std::string& path) { return path.empty(); });
     if (plan.images.empty() || missing) {
         plan.code = UPGRADE_ERR_NO_IMAGE;
         return plan;
+    }
+    for (const std::string& path : plan.images) {
+        plan.checks.push_back(CheckImage(path, parts));
+        if (plan.checks.back().fault != IMAGE_OK) {
+            plan.code = UPGRADE_ERR_BAD_IMAGE;
+            return plan;
+        }
     }
     plan.code = UPGRADE_OK;
     plan.steps = StepsFor(number, plan.images);
@@ -150,6 +158,17 @@ std::string PlanStepText(const PlanStep& step, TextTranslator translate) {
     return source ? FillPattern(EngineText(source, translate), {step.image}) : std::string();
 }
 
+std::string ImageCheckText(const ImageVerdict& verdict, TextTranslator translate) {
+    const std::string target = VersionText(verdict.target);
+    const std::string outcome =
+        verdict.fault == IMAGE_OK
+            ? EngineText(QT_TRANSLATE_NOOP("engine", "检查通过"), translate)
+            : ImageFaultText(verdict.fault, ImageFaultArgument(verdict), target, translate);
+    return FillPattern(
+        EngineText(QT_TRANSLATE_NOOP("engine", "镜像'%1'（目标版本%2）：%3"), translate),
+        {verdict.fileName, target.empty() ? "?" : target, outcome});
+}
+
 std::string PlanText(const UpgradePlan& plan, TextTranslator translate) {
     std::string text = plan.address + ":" + std::to_string(plan.port);
     if (!plan.version.empty()) {
@@ -157,6 +176,9 @@ std::string PlanText(const UpgradePlan& plan, TextTranslator translate) {
         text += "  " + FillPattern(pattern, {plan.version});
     }
     text += "\n";
+    for (const ImageVerdict& check : plan.checks) {
+        text += "  " + ImageCheckText(check, translate) + "\n";
+    }
     if (plan.code != UPGRADE_OK) {
         return text + "  " + ResultText(0, plan.code, translate) + "\n";
     }

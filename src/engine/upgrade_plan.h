@@ -3,6 +3,7 @@
 #pragma once
 
 #include "engine/engine_text.h"
+#include "engine/image_check.h"
 
 #include <cstdint>
 #include <functional>
@@ -28,11 +29,12 @@ struct UpgradePlan {
     std::string address;
     int32_t port = 0;
     // UPGRADE_OK when the upgrade would go ahead; else UPGRADE_ERR_OPEN,
-    // UPGRADE_ERR_NO_VERSION or UPGRADE_ERR_NO_IMAGE.
+    // UPGRADE_ERR_NO_VERSION, UPGRADE_ERR_NO_IMAGE or UPGRADE_ERR_BAD_IMAGE.
     int32_t code = 0;
-    std::string version;             // dotted text; "" when not read
-    std::vector<std::string> images; // full paths, in sending order
-    std::vector<PlanStep> steps;     // in order; empty when code is not UPGRADE_OK
+    std::string version;              // dotted text; "" when not read
+    std::vector<std::string> images;  // full paths, in sending order
+    std::vector<ImageVerdict> checks; // one per image checked, in order; stops at the first fault
+    std::vector<PlanStep> steps;      // in order; empty when code is not UPGRADE_OK
 };
 
 struct PlanTarget {
@@ -57,6 +59,8 @@ std::vector<UpgradePlan> PlanUpgrades(const std::vector<PlanTarget>& targets,
 const char* PlanStepName(PlanStepKind kind);
 // Operator text of a step (UTF-8); translated as the note texts are.
 std::string PlanStepText(const PlanStep& step, TextTranslator translate = nullptr);
+// One image's check as operator text: its name, target and verdict.
+std::string ImageCheckText(const ImageVerdict& verdict, TextTranslator translate = nullptr);
 // The whole plan of one camera as operator text: a heading line, then one
 // numbered line per step, or the reason it would fail.
 std::string PlanText(const UpgradePlan& plan, TextTranslator translate = nullptr);

@@ -1,8 +1,11 @@
 #include "engine/upgrade_sequence.h"
 
+#include "engine/device_identity.h"
 #include "engine/image_catalogue.h"
+#include "engine/image_check.h"
 #include "engine/note_texts.h"
 #include "engine/report_rows.h"
+#include "engine/result_detail.h"
 #include "engine/upgrade_history.h"
 #include "engine/upgrade_log.h"
 #include "engine/upgrade_rules.h"
@@ -40,62 +43,115 @@ void PrepareCamera(const char* address, NoteOwner* owner, LprHandle handle) {
     RebootAndWait(handle);
 }
 
+// One run's camera and what it has learnt so far.
+struct Run {
+    const char* address;
+    NoteOwner* owner;
+    LprHandle handle;
+    LoginIdentity login;
+    UpgradeVersions versions;
+    bool flashed = false;          // an image was written
+    std::vector<std::string> sent; // file names of the transfers started
+};
+
+bool Replaced(Run& run) {
+    return DeviceReplaced(run.handle, run.login, &run.versions.detail);
+}
+
+// The images chosen for a camera now running `version`, checked before any
+// of them (or any preparation) reaches it. The last image's target becomes
+// the version the camera must end on.
+int32_t CheckChosenImages(const std::vector<std::string>& images, const int32_t version[4],
+                          UpgradeVersions& versions) {
+    // A folder that holds no image leaves an empty entry (5.1.6 cameras):
+    // there is nothing to send.
+    if (images.empty() || std::any_of(images.begin(), images.end(),
+                                      [](const std::string& path) { return path.empty(); })) {
+        return UPGRADE_ERR_NO_IMAGE;
+    }
+    const ImageVerdict verdict = CheckImages(images, version);
+    std::copy(verdict.target, verdict.target + 4, versions.expected);
+    if (verdict.fault != IMAGE_OK) {
+        versions.imageFault = verdict.fault;
+        versions.imageName = verdict.fileName;
+        versions.detail = ImageFaultArgument(verdict);
+        return UPGRADE_ERR_BAD_IMAGE;
+    }
+    return UPGRADE_OK;
+}
+
 // Version read, image choice and transfers; the result code of the run.
-// `before` gets the version that chose the images, `flashed` whether any
-// image was written, `sent` the file names of the transfers started.
-int32_t SendImages(const char* address, NoteOwner* owner, LprHandle handle, int32_t* before,
-                   bool* flashed, std::vector<std::string>* sent) {
+int32_t SendImages(Run& run) {
     int32_t versionNumber = 0;
     int32_t fourthField = 0;
-    if (!GetDeviceVersion(handle, SECOND_VERSION_TRIES, &versionNumber, &fourthField, before)) {
+    if (!GetDeviceVersion(run.handle, SECOND_VERSION_TRIES, &versionNumber, &fourthField,
+                          run.versions.before)) {
         return UPGRADE_ERR_NO_VERSION;
     }
     const std::vector<std::string> images = ImagesFor(versionNumber);
-    if (images.empty()) {
-        return UPGRADE_ERR_NO_IMAGE;
+    const int32_t checked = CheckChosenImages(images, run.versions.before, run.versions);
+    if (checked != UPGRADE_OK) {
+        return checked;
     }
     if (NeedsServiceStop(versionNumber)) {
-        StopAvServer(address);
+        StopAvServer(run.address);
     }
     for (size_t i = 0; i < images.size(); ++i) {
+        if (Replaced(run)) {
+            return UPGRADE_ERR_DEVICE_REPLACED;
+        }
         // The catalogue key decides the transfer rules for every image.
         bool written = false;
-        sent->push_back(ImageFileName(images[i]));
-        if (!UpdateOneImage(address, owner, handle, images[i], versionNumber, &written)) {
+        run.sent.push_back(ImageFileName(images[i]));
+        if (!UpdateOneImage(run.address, run.owner, run.handle, images[i], versionNumber, &written,
+                            &run.versions.sdkError)) {
+            run.versions.imageName = run.sent.back();
             return UPGRADE_ERR_SEND;
         }
-        *flashed = *flashed || written;
+        run.flashed = run.flashed || written;
         if (i + 1 == images.size()) {
             break;
         }
         int32_t reread = 0;
         int32_t rereadFourth = 0;
-        if (!GetDeviceVersion(handle, REREAD_VERSION_TRIES, &reread, &rereadFourth)) {
+        if (!GetDeviceVersion(run.handle, REREAD_VERSION_TRIES, &reread, &rereadFourth)) {
             return UPGRADE_ERR_REREAD_VERSION;
         }
         if (NeedsServiceStop(reread)) {
-            StopAvServer(address);
+            StopAvServer(run.address);
         }
     }
     return UPGRADE_OK;
 }
 
 // A run that sent every image is only as good as the version the camera
-// comes back with: a flashed camera still on its old version has failed,
-// whatever the transfers said. A version that cannot be read leaves the
-// outcome standing, marked unverified.
-int32_t VerifyOutcome(LprHandle handle, bool flashed, UpgradeVersions& versions) {
+// comes back with: success is the last image's target, all four parts. A
+// camera flashed yet still on its old version, one on any other version, and
+// one whose version cannot be read at all have not been shown upgraded.
+int32_t VerifyOutcome(Run& run) {
+    UpgradeVersions& versions = run.versions;
+    if (Replaced(run)) {
+        return UPGRADE_ERR_DEVICE_REPLACED;
+    }
     int32_t number = 0;
     int32_t fourth = 0;
-    if (!GetDeviceVersion(handle, REREAD_VERSION_TRIES, &number, &fourth, versions.after)) {
+    if (!GetDeviceVersion(run.handle, REREAD_VERSION_TRIES, &number, &fourth, versions.after)) {
         versions.check = UPGRADE_CHECK_UNVERIFIED;
         std::fill(std::begin(versions.after), std::end(versions.after), 0);
-        return UPGRADE_OK;
+        return UPGRADE_ERR_UNVERIFIED;
     }
     versions.check = UPGRADE_CHECK_VERIFIED;
-    const bool unchanged = std::equal(std::begin(versions.after), std::end(versions.after),
-                                      std::begin(versions.before));
-    return flashed && unchanged ? UPGRADE_ERR_VERSION_UNCHANGED : UPGRADE_OK;
+    auto same = [](const int32_t* a, const int32_t* b) { return std::equal(a, a + 4, b); };
+    if (run.flashed && same(versions.after, versions.before)) {
+        return UPGRADE_ERR_VERSION_UNCHANGED;
+    }
+    return same(versions.after, versions.expected) ? UPGRADE_OK : UPGRADE_ERR_VERSION_MISMATCH;
+}
+
+UpgradeResultNote ResultNoteOf(const char* address, int32_t code, const UpgradeVersions& versions) {
+    UpgradeResultNote note{};
+    FillResultNote(note, code == UPGRADE_OK ? 1 : 0, address, versions);
+    return note;
 }
 
 void RecordHistory(const char* address, uint32_t port, const UpgradeVersions& versions,
@@ -107,13 +163,46 @@ void RecordHistory(const char* address, uint32_t port, const UpgradeVersions& ve
     entry.port = static_cast<int32_t>(port);
     entry.versionBefore = VersionText(versions.before);
     entry.versionAfter = VersionText(versions.after);
+    entry.versionExpected = VersionText(versions.expected);
+    entry.verified = versions.check == UPGRADE_CHECK_VERIFIED;
     entry.images = std::move(images);
     entry.code = code;
     entry.text = ResultText(code == UPGRADE_OK ? 1 : 0, code);
+    entry.detail = ResultDetailText(ResultNoteOf(address, code, versions), code);
     entry.durationMs = std::chrono::duration_cast<std::chrono::milliseconds>(
                            std::chrono::steady_clock::now() - start)
                            .count();
     AppendUpgradeHistory(entry);
+}
+
+// Everything between log-in and log-out.
+int32_t RunOnCamera(Run& run) {
+    // Only the preparation decision rests on this read; its outcome is not
+    // checked beyond the number it yields.
+    int32_t firstVersion = 0;
+    int32_t firstFourth = 0;
+    int32_t firstParts[4] = {0, 0, 0, 0};
+    GetDeviceVersion(run.handle, FIRST_VERSION_TRIES, &firstVersion, &firstFourth, firstParts);
+    if (NeedsPreparation(firstVersion)) {
+        // The images are checked before the preparation's first command: a
+        // camera with no image, or a bad one, keeps its logs and record
+        // database and is not restarted for nothing.
+        const int32_t checked =
+            CheckChosenImages(ImagesFor(firstVersion), firstParts, run.versions);
+        if (checked != UPGRADE_OK) {
+            std::copy(firstParts, firstParts + 4, run.versions.before);
+            return checked;
+        }
+        PrepareCamera(run.address, run.owner, run.handle);
+        if (Replaced(run)) {
+            return UPGRADE_ERR_DEVICE_REPLACED;
+        }
+    }
+    int32_t code = SendImages(run);
+    if (code == UPGRADE_OK) {
+        code = VerifyOutcome(run);
+    }
+    return code;
 }
 
 } // namespace
@@ -157,25 +246,11 @@ int32_t UpdateDevice(const UpgradeRequest* request) {
         PostUpgradeNote(owner->GetNoteWindow(), WM_UPGRADE_RESULT, 0, UPGRADE_ERR_OPEN, address);
         return 0;
     }
-
-    // Only the preparation decision rests on this read; its outcome is not
-    // checked beyond the number it yields.
-    int32_t firstVersion = 0;
-    int32_t firstFourth = 0;
-    GetDeviceVersion(handle, FIRST_VERSION_TRIES, &firstVersion, &firstFourth);
-    if (NeedsPreparation(firstVersion)) {
-        PrepareCamera(address, owner, handle);
-    }
-
-    UpgradeVersions versions;
-    bool flashed = false;
-    std::vector<std::string> sent;
-    int32_t code = SendImages(address, owner, handle, versions.before, &flashed, &sent);
-    if (code == UPGRADE_OK) {
-        code = VerifyOutcome(handle, flashed, versions);
-    }
+    Run run{address, owner, handle, ReadLoginIdentity(handle), {}, false, {}};
+    const int32_t code = RunOnCamera(run);
     sdk.LprClose(handle);
-    RecordHistory(address, port, versions, std::move(sent), code, start);
-    PostUpgradeResult(owner->GetNoteWindow(), code == UPGRADE_OK ? 1 : 0, code, address, versions);
+    RecordHistory(address, port, run.versions, std::move(run.sent), code, start);
+    PostUpgradeResult(owner->GetNoteWindow(), code == UPGRADE_OK ? 1 : 0, code, address,
+                      run.versions);
     return 0;
 }

@@ -37,7 +37,12 @@ int32_t UpdateTaskMain(OsaTask* task);
 // or its owner is missing.
 int32_t UpdateDevice(const UpgradeRequest* request);
 
-// first × 100 + second × 10 + third, wrapping like 32-bit arithmetic.
+// Stands for a version whose parts cannot make a version number: above 0, so
+// the read counts, and matching no image and no rule.
+inline constexpr int32_t VERSION_NUMBER_UNMATCHED = 0x7FFFFFFF;
+
+// first × 100 + second × 10 + third when each part is 0..9; otherwise
+// (4.11.7 or 0.0.517 would both read as 517) VERSION_NUMBER_UNMATCHED.
 int32_t VersionNumberOf(int32_t first, int32_t second, int32_t third);
 
 // Caller sets both out values to 0; written only by a successful read, as
@@ -46,9 +51,12 @@ bool GetDeviceVersion(LprHandle handle, int tries, int32_t* versionNumber, int32
                       int32_t* parts = nullptr);
 
 // `flashed`, when given, is set to whether the camera wrote the image (an
-// image refused as already installed is taken without being written).
+// image refused as already installed is taken without being written);
+// `sdkError`, when given, to the transfer's error code when it ended in a
+// failed state (0 otherwise).
 bool UpdateOneImage(const char* address, NoteOwner* owner, LprHandle handle,
-                    const std::string& imagePath, int32_t versionNumber, bool* flashed = nullptr);
+                    const std::string& imagePath, int32_t versionNumber, bool* flashed = nullptr,
+                    int32_t* sdkError = nullptr);
 
 // False when the camera did not report itself connected within the bound.
 bool RebootAndWait(LprHandle handle);

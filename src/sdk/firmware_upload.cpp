@@ -120,6 +120,7 @@ void FirmwareUpload::Run(CameraEndpoint endpoint, NativeFile file) {
     } else if (result.status >= 200 && result.status < 300) {
         std::lock_guard<std::mutex> lock(mutex_);
         phase_ = Phase::Accepted;
+        lastHeard_ = std::chrono::steady_clock::now();
     } else {
         Finish(RefusalOutcome(result));
     }
@@ -190,12 +191,23 @@ UploadOutcome FirmwareUpload::Query() {
     }
     // Asked without the lock held, so that Stop never waits for a poll.
     UploadOutcome outcome = Poll(endpoint);
-    if (outcome.state != LPR_UPDATE_STATE_FLASHING) {
-        std::lock_guard<std::mutex> lock(mutex_);
-        if (phase_ == Phase::Accepted) {
-            phase_ = Phase::Finished;
-            final_ = outcome;
+    const auto now = std::chrono::steady_clock::now();
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (phase_ != Phase::Accepted) {
+        return outcome;
+    }
+    if (outcome.error == LPR_ERR_TIMEOUT) {
+        // Silence while flashing is not a failure until it lasts: the camera
+        // may come back with "done", and must then be restarted.
+        if (now - lastHeard_ < std::chrono::milliseconds(limits_.flashSilenceMs)) {
+            return {LPR_UPDATE_STATE_FLASHING, 0};
         }
+    } else {
+        lastHeard_ = now;
+    }
+    if (outcome.state != LPR_UPDATE_STATE_FLASHING) {
+        phase_ = Phase::Finished;
+        final_ = outcome;
     }
     return outcome;
 }

@@ -7,6 +7,7 @@
 #include "sdk/native_file.h"
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <mutex>
 #include <string>
@@ -28,6 +29,9 @@ struct UploadLimits {
     long lowSpeedBytesPerSecond = 1024;
     long lowSpeedSeconds = 15;
     long pollMs = 10000;
+    // A camera busy flashing may be too busy to answer: state polls that
+    // time out count as "still flashing" until it has been silent this long.
+    long flashSilenceMs = 120000;
 };
 
 class FirmwareUpload {
@@ -62,6 +66,7 @@ private:
     Phase phase_ = Phase::None;
     UploadOutcome final_{};
     CameraEndpoint endpoint_;
+    std::chrono::steady_clock::time_point lastHeard_{}; // the 202, then each answered poll
     std::atomic<bool> cancel_{false};
 };
 

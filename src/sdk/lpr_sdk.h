@@ -40,6 +40,14 @@ constexpr int32_t LPR_ERR_TIMEOUT = 10;
 // The connection broke before the camera accepted the image: it never flashed.
 constexpr int32_t LPR_ERR_LOST_WHILE_SENDING = 11;
 
+// What tells one camera from another: the texts of its device answer,
+// zero-terminated (a longer text is cut).
+struct LprIdentity {
+    char model[64];
+    char serial[64];
+    char platform[16];
+};
+
 struct LprSdk {
     int32_t (*LprSetup)();
     int32_t (*LprCleanup)();
@@ -79,6 +87,10 @@ struct LprSdk {
     // Ends every running probe call and waits for its thread (LprStopFindDevice
     // and LprCleanup do the same); harmless when none runs.
     int32_t (*LprStopProbe)();
+    // The identity the camera gave at log-in into *atLogin, and the one it
+    // gives now (one device request, bounded like LprGetVersion) into
+    // *current; either may be null. 0 when every asked value was filled.
+    int32_t (*LprGetIdentity)(LprHandle handle, LprIdentity* atLogin, LprIdentity* current);
 };
 
 constexpr uint32_t LPR_PROBE_MAX_ADDRESSES = 4096;

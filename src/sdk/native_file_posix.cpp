@@ -16,12 +16,19 @@ int64_t Nanoseconds(const timespec& time) {
 } // namespace
 
 std::optional<NativeFile> OpenRegularFile(const std::string& path) {
-    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Non-blocking: opening a pipe for reading would otherwise wait for a
+    // writer, and a device may wait for its hardware.
+    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) {
         return std::nullopt;
     }
     struct stat info {};
     if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        close(fd);
+        return std::nullopt;
+    }
+    const int flags = fcntl(fd, F_GETFL);
+    if (flags == -1 || fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) == -1) {
         close(fd);
         return std::nullopt;
     }

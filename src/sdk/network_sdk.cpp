@@ -9,6 +9,7 @@
 #include "sdk/probe_scan.h"
 #include "sdk/session_registry.h"
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -75,10 +76,11 @@ LprHandle NetOpen(const char* address, uint32_t port, const char* user, const ch
         return nullptr;
     }
     CameraEndpoint endpoint{address, port16, DigestCredentials{user, password}};
-    if (!FetchDeviceInfo(endpoint, kConnectMs, kRequestMs)) {
+    std::optional<DeviceInfo> info = FetchDeviceInfo(endpoint, kConnectMs, kRequestMs);
+    if (!info) {
         return nullptr;
     }
-    return RegisterSession(std::make_shared<CameraSession>(std::move(endpoint)));
+    return RegisterSession(std::make_shared<CameraSession>(std::move(endpoint), std::move(*info)));
 }
 
 int32_t NetClose(LprHandle handle) {
@@ -160,6 +162,36 @@ int32_t NetRemoteShellExec(const char* address, const char* command) {
     return (result && result->exitCode == 0) ? 0 : -1;
 }
 
+template <std::size_t N> void CopyCut(char (&field)[N], const std::string& text) {
+    const std::size_t count = std::min(text.size(), N - 1);
+    std::memcpy(field, text.data(), count);
+    std::memset(field + count, 0, N - count);
+}
+
+void FillIdentity(const DeviceInfo& info, LprIdentity* out) {
+    CopyCut(out->model, info.model);
+    CopyCut(out->serial, info.serial);
+    CopyCut(out->platform, info.platform);
+}
+
+int32_t NetGetIdentity(LprHandle handle, LprIdentity* atLogin, LprIdentity* current) {
+    std::shared_ptr<CameraSession> session = FindSession(handle);
+    if (!session) {
+        return -1;
+    }
+    if (atLogin != nullptr) {
+        FillIdentity(session->atLogin, atLogin);
+    }
+    if (current != nullptr) {
+        std::optional<DeviceInfo> info = FetchDeviceInfo(session->endpoint, kConnectMs, kRequestMs);
+        if (!info) {
+            return -1;
+        }
+        FillIdentity(*info, current);
+    }
+    return 0;
+}
+
 uint32_t NetGetSearchDropCount() {
     return TheSearch().DroppedHellos();
 }
@@ -168,7 +200,7 @@ const LprSdk kNetworkTable = {
     NetSetup,          NetCleanup,     NetStartFindDevice, NetStopFindDevice,     NetOpen,
     NetClose,          NetIsConnected, NetGetVersion,      NetUpdateStart,        NetUpdateGetState,
     NetUpdateGetError, NetReboot,      NetRemoteShellExec, NetGetSearchDropCount, NetProbeAddresses,
-    NetStopProbe,
+    NetStopProbe,      NetGetIdentity,
 };
 
 } // namespace

@@ -10,6 +10,7 @@ list(APPEND TOLVANE_SDK_SOURCES
   hashing.cpp
   hello_reader.cpp
   http_client.cpp
+  http_wire.cpp
   image_digest_cache.cpp
   network_sdk.cpp
   probe_scan.cpp

@@ -36,9 +36,13 @@ int32_t FailProbe(const uint32_t*, uint32_t, LprFindDeviceCallback, void*) {
 int32_t NoProbe() {
     return 0;
 }
+int32_t FailIdentity(LprHandle, LprIdentity*, LprIdentity*) {
+    return -1;
+}
 
-const LprSdk kTable = {Fail0,   Fail0, FailStart, Fail0, FailOpen,  FailH,   FailConn,  FailVer,
-                       FailUpd, FailH, Fail0,     FailH, FailShell, NoDrops, FailProbe, NoProbe};
+const LprSdk kTable = {Fail0,     Fail0,   FailStart, Fail0,   FailOpen,    FailH,
+                       FailConn,  FailVer, FailUpd,   FailH,   Fail0,       FailH,
+                       FailShell, NoDrops, FailProbe, NoProbe, FailIdentity};
 } // namespace
 
 const LprSdk& LprNetworkSdk() {

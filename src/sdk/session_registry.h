@@ -3,6 +3,7 @@
 // made-up handle fails instead of touching freed memory.
 #pragma once
 
+#include "sdk/camera_messages.h"
 #include "sdk/firmware_upload.h"
 #include "sdk/http_client.h"
 #include "sdk/lpr_sdk.h"
@@ -14,8 +15,10 @@
 namespace lpr {
 
 struct CameraSession {
-    explicit CameraSession(CameraEndpoint where) : endpoint(std::move(where)) {}
+    CameraSession(CameraEndpoint where, DeviceInfo login)
+        : endpoint(std::move(where)), atLogin(std::move(login)) {}
     const CameraEndpoint endpoint;
+    const DeviceInfo atLogin; // the device answer of the log-in
     FirmwareUpload upload;
 };
 

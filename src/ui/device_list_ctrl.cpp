@@ -1,5 +1,7 @@
 #include "device_list_ctrl.h"
 
+#include "dialog/dialog_ids.h"
+
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -246,6 +248,10 @@ QString DeviceListCtrl::RowSummary(int row) const {
         if (!text.isEmpty())
             lines << (heading ? heading->text() + QStringLiteral(": ") : QString()) + text;
     }
+    const QTableWidgetItem* address = item(row, COL_IP);
+    const QString note = address ? address->data(kRoleRowNote).toString() : QString();
+    if (!note.isEmpty())
+        lines << note;
     return lines.join(QLatin1Char('\n'));
 }
 

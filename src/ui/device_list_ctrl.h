@@ -37,8 +37,11 @@ public:
 
     // Widens a column, if need be, to show `sample` in full in the list's font.
     void FitColumnTo(int column, const QString& sample);
-    // "heading: text" of each filled cell, one a line: the row's tooltip.
+    // "heading: text" of each filled cell, one a line, then the text kept in
+    // kRoleRowNote of the address cell: the row's tooltip.
     QString RowSummary(int row) const;
+    // What the cells have no room for (a result's detail and error code).
+    static constexpr int kRoleRowNote = Qt::UserRole + 30;
 
     // Background of a row in the given state; nothing for states without a colour.
     using RowColour = std::optional<QColor>;

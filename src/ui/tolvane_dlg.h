@@ -147,7 +147,7 @@ private:
     NoteOwner* ProbeOwner();
     int FindRow(const QString& address) const; // -1 when no row has it
     void NoteRowStarted(const QString& address);
-    void NoteRowResult(const QString& address, const UpgradeResultNote& note);
+    void NoteRowResult(const QString& address, const UpgradeResultNote& note, intptr_t code);
     void OnPlanReady(const QString& text);
     void JoinPlanThread();
 

@@ -47,7 +47,7 @@ intptr_t CTolvaneDlg::OnUpgradeResult(uintptr_t wParam, intptr_t lParam) {
         return -1;
     const QString address = FieldQText(note->address);
     if (!m_state.SingleMode())
-        NoteRowResult(address, *note);
+        NoteRowResult(address, *note, lParam);
     // The version the camera came back with replaces the one read before; an
     // unreadable one leaves the cell empty rather than showing a stale version.
     if (note->check != UPGRADE_CHECK_NONE)

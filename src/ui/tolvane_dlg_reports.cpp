@@ -3,6 +3,7 @@
 #include "device_list_ctrl.h"
 #include "dialog/single_checks.h"
 #include "engine/report_rows.h"
+#include "engine/result_detail.h"
 #include "engine/upgrade_plan.h"
 #include "engine/version_worker.h"
 #include "i18n/translations.h"
@@ -25,6 +26,8 @@ constexpr int kRoleBefore = Qt::UserRole + 20;
 constexpr int kRoleAfter = Qt::UserRole + 21;
 constexpr int kRoleStart = Qt::UserRole + 22;
 constexpr int kRoleEnd = Qt::UserRole + 23;
+constexpr int kRoleExpected = Qt::UserRole + 24;
+constexpr int kRoleVerified = Qt::UserRole + 25;
 
 std::function<QString()> g_exportPathHook;
 
@@ -75,9 +78,11 @@ void CTolvaneDlg::NoteRowStarted(const QString& address) {
     }
 }
 
-void CTolvaneDlg::NoteRowResult(const QString& address, const UpgradeResultNote& note) {
+void CTolvaneDlg::NoteRowResult(const QString& address, const UpgradeResultNote& note,
+                                intptr_t code) {
     const QString before = QString::fromStdString(FieldText(note.versionBefore));
     const QString end = Now();
+    const QString detail = QString::fromStdString(ResultDetailText(note, code, i18n::TrUtf8));
     for (const int row : m_rows.Index().RowsOf(address.toStdString())) {
         QTableWidgetItem* item = m_listDevices->item(row, COL_IP);
         if (!item)
@@ -86,6 +91,11 @@ void CTolvaneDlg::NoteRowResult(const QString& address, const UpgradeResultNote&
         item->setData(kRoleBefore,
                       before.isEmpty() ? m_listDevices->GetItemText(row, COL_VERSION) : before);
         item->setData(kRoleAfter, QString::fromStdString(FieldText(note.versionAfter)));
+        item->setData(kRoleExpected, QString::fromStdString(FieldText(note.versionExpected)));
+        item->setData(kRoleVerified, note.check == UPGRADE_CHECK_VERIFIED
+                                         ? QStringLiteral("true")
+                                         : QStringLiteral("false"));
+        item->setData(DeviceListCtrl::kRoleRowNote, detail);
         // Refused at log-in, the run sent no progress: it began as it ended.
         if (item->data(kRoleStart).isNull() || !item->data(kRoleEnd).isNull())
             item->setData(kRoleStart, end);
@@ -111,7 +121,10 @@ void CTolvaneDlg::OnExportMenu() {
                         PortNumber(m_listDevices->GetItemText(row, COL_PORT).toStdString()),
                         Role(item, kRoleBefore), Role(item, kRoleAfter),
                         m_listDevices->GetItemText(row, COL_PROGRESS).toStdString(),
-                        Role(item, kRoleStart), Role(item, kRoleEnd)});
+                        Role(item, kRoleStart), Role(item, kRoleEnd), Role(item, kRoleExpected),
+                        Role(item, kRoleVerified),
+                        item ? item->data(DeviceListCtrl::kRoleRowNote).toString().toStdString()
+                             : std::string()});
     }
     const bool json =
         QFileInfo(path).suffix().compare(QStringLiteral("json"), Qt::CaseInsensitive) == 0;

@@ -134,7 +134,7 @@ TEST(CliBatch, PrintsTheWindowTextsAndExitsZeroOnlyWhenAllSucceeded) {
         }
         EXPECT_EQ(first, (std::vector<std::string>{
                              "正在升级'" + std::string(TempProgramFolder::k517) + "'",
-                             "升级成功，正在重启设备", "升级设备成功！\t5.1.7.1 -> 5.1.7.2"}));
+                             "升级成功，正在重启设备", "升级设备成功！\t5.1.7.1 -> 5.1.7.9"}));
         ASSERT_FALSE(lines.empty());
         EXPECT_EQ(lines.back(), "升级完成，成功2台，失败0台。");
         EXPECT_NE(std::find(lines.begin(), lines.end(), "10.3.0.2\t正在清理日志"), lines.end());

@@ -265,16 +265,18 @@ TEST_F(UpgradeSequence, LoginAndVersionFailures) {
     EXPECT_EQ(Run("10.0.1.5"), Cat({kPreparation, kImage}));
     EXPECT_EQ(StepTrail(owner.NotesOf("10.0.1.5")), StepsOf({kPrepSteps, kImageSteps, {100}}));
 
-    // A nonsense version wraps like 32-bit arithmetic instead of overflowing:
-    // 2147483647.9.9 gives -1, which is no version.
-    EXPECT_EQ(VersionNumberOf(2147483647, 9, 9), -1);
+    // Parts that are not digits make no version number that any image could
+    // match (4.11.7 and 0.0.517 would both read as 517): no image, result 3.
+    EXPECT_EQ(VersionNumberOf(2147483647, 9, 9), VERSION_NUMBER_UNMATCHED);
+    EXPECT_EQ(VersionNumberOf(4, 11, 7), VERSION_NUMBER_UNMATCHED);
+    EXPECT_EQ(VersionNumberOf(0, 0, 517), VERSION_NUMBER_UNMATCHED);
     EXPECT_EQ(VersionNumberOf(6, 2, 1), 621);
     sdk.Camera("10.0.1.7").version[0] = 2147483647;
     sdk.Camera("10.0.1.7").version[1] = 9;
     sdk.Camera("10.0.1.7").version[2] = 9;
     sdk.Camera("10.0.1.7").version[3] = 1;
     Run("10.0.1.7");
-    EXPECT_EQ(StepTrail(owner.NotesOf("10.0.1.7")), (Steps{102}));
+    EXPECT_EQ(StepTrail(owner.NotesOf("10.0.1.7")), (Steps{103}));
 
     // Missing request or owner: nothing at all.
     const size_t before = owner.Notes().size();
@@ -304,8 +306,10 @@ TEST_F(UpgradeSequence, TransferOutcomesAndTheRulesOfErrors7And3) {
     EXPECT_EQ(Count("10.0.2.1", "LprReboot"), 0);
     EXPECT_EQ(Count("10.0.2.1", "LprUpdateGetState"), 0);
 
-    // State 4 with error 7 is success for any camera, after the running polls.
+    // State 4 with error 7 is success for any camera, after the running polls
+    // (the camera already runs the image's target, 5.1.7.9).
     camera("10.0.2.2", 5, 1, 7, {.states = {2, 3, 4}, .error = 7});
+    sdk.Camera("10.0.2.2").version[3] = 9;
     EXPECT_EQ(Run("10.0.2.2"), (Waits{15000, 3000, 3000, 20000, 30000}));
     EXPECT_EQ(StepTrail(owner.NotesOf("10.0.2.2")), (Steps{5, 6, 100}));
 
@@ -348,28 +352,56 @@ TEST_F(UpgradeSequence, TheVersionAfterTheLastImageDecidesTheOutcome) {
         return std::to_string(r.value) + " " + std::to_string(r.lParam) + " " + r.versionBefore +
                " " + r.version + " " + std::to_string(r.check);
     };
-    // Flashed and back on a new build: verified success.
+    // Flashed and back on the image's target: verified success.
     camera("10.0.5.1", {});
     EXPECT_EQ(Run("10.0.5.1"), kImage);
-    EXPECT_EQ(outcome("10.0.5.1"), "1 0 5.1.7.1 5.1.7.2 1");
+    EXPECT_EQ(outcome("10.0.5.1"), "1 0 5.1.7.1 5.1.7.9 1");
+    // Back on any other version than the target: a failure of its own.
+    camera("10.0.5.6", {.keepsVersion = true});
+    sdk.Camera("10.0.5.6").versionReplies = {Ok(5, 1, 7, 1), Ok(5, 1, 7, 1), Ok(5, 1, 7, 8)};
+    Run("10.0.5.6");
+    EXPECT_EQ(outcome("10.0.5.6"), "0 7 5.1.7.1 5.1.7.8 1");
     // Says done, comes back on the old version: a failure of its own.
     camera("10.0.5.2", {.keepsVersion = true});
     EXPECT_EQ(Run("10.0.5.2"), kImage);
     EXPECT_EQ(outcome("10.0.5.2"), "0 6 5.1.7.1 5.1.7.1 1");
     // Already installed: no change expected, still a success.
-    camera("10.0.5.3", {.states = {4}, .error = 7});
+    camera("10.0.5.3", {.states = {4}, .error = 7})->version[3] = 9;
     Run("10.0.5.3");
-    EXPECT_EQ(outcome("10.0.5.3"), "1 0 5.1.7.1 5.1.7.1 1");
-    // Unreadable at the end, after the re-read's tries and pauses: the
-    // success stands, unverified.
+    EXPECT_EQ(outcome("10.0.5.3"), "1 0 5.1.7.9 5.1.7.9 1");
+    // Unreadable at the end, after the re-read's tries and pauses: nobody
+    // knows what the camera runs, so it is not a success.
     camera("10.0.5.4", {})->versionFails = true;
     sdk.Camera("10.0.5.4").versionReplies = {Ok(5, 1, 7, 1), Ok(5, 1, 7, 1)};
     EXPECT_EQ(Run("10.0.5.4"), Cat({kImage, Repeat(5000, 20)}));
-    EXPECT_EQ(outcome("10.0.5.4"), "1 0 5.1.7.1  2");
+    EXPECT_EQ(outcome("10.0.5.4"), "0 8 5.1.7.1  2");
     // A run that fails before the end has no version afterwards.
     camera("10.0.5.5", {.states = {4}, .error = 8});
     Run("10.0.5.5");
     EXPECT_EQ(outcome("10.0.5.5"), "0 4 5.1.7.1  0");
+}
+
+TEST_F(UpgradeSequence, AnotherDeviceAtTheAddressGetsNothingMore) {
+    // A 5.0.6 camera replaced while it restarts after its first image: the
+    // second image is never sent, and the result names both devices.
+    auto& cam = sdk.Camera("10.0.7.1");
+    cam.versionReplies = {Ok(5, 0, 6, 1), Ok(5, 0, 6, 1)};
+    cam.serial = "CAM-A";
+    cam.serialAfterRestart = "CAM-B";
+    Run("10.0.7.1");
+    EXPECT_EQ(ResultOf("10.0.7.1").lParam, UPGRADE_ERR_DEVICE_REPLACED);
+    EXPECT_EQ(Count("10.0.7.1", "LprUpdateStart"), 0) << "the preparation's restart swapped it";
+    EXPECT_EQ(Count("10.0.7.1", "RemoteShellExec"), 2);
+
+    // Swapped by the restart after its only image: the outcome is not this
+    // camera's, whatever version the newcomer runs.
+    auto& late = sdk.Camera("10.0.7.2");
+    late.versionReplies = {Ok(5, 3, 7, 1), Ok(5, 3, 7, 1)};
+    late.serial = "CAM-C";
+    late.serialAfterRestart = "CAM-D";
+    Run("10.0.7.2");
+    EXPECT_EQ(ResultOf("10.0.7.2").lParam, UPGRADE_ERR_DEVICE_REPLACED);
+    EXPECT_EQ(Count("10.0.7.2", "LprUpdateStart"), 1);
 }
 
 TEST_F(UpgradeSequence, TimeoutsAreTheExactSeriesOfWaits) {
@@ -459,6 +491,8 @@ TEST_F(UpgradeSequence, ShellFailuresAreLoggedAndNeverStopTheRun) {
 
     // Only the failing command is logged; a second run appends.
     auto& again = sdk.Camera("10.0.5.1");
+    again.version[3] = 1; // back on 5.1.6.1
+    again.version[2] = 6;
     again.shellResults = {{SHELL_KILL_AV_SERVER, 127}};
     Run("10.0.5.1");
     EXPECT_EQ(folder.ReadFile("10.0.5.1_update.log"), all + CrLf(LOG_KILL_AV_SERVER_FAILED));
@@ -468,18 +502,18 @@ TEST_F(UpgradeSequence, ShellFailuresAreLoggedAndNeverStopTheRun) {
 }
 
 TEST_F(UpgradeSequence, ImageNamesAndEmptyPaths) {
-    // A 516 camera with an empty 517 folder tries to send the empty path.
+    // A 516 camera with an empty 517 folder has no image: nothing is sent,
+    // not even the preparation's commands.
     std::filesystem::remove_all(folder.Path() / "UpdateFiles/DM3730/517");
     auto& cam = sdk.Camera("10.0.6.1");
     cam.version[0] = 5;
     cam.version[1] = 1;
     cam.version[2] = 6;
     cam.version[3] = 1;
-    cam.transfers = {{.startResult = -1}};
     Run("10.0.6.1");
-    EXPECT_EQ(SentPaths("10.0.6.1"), std::vector<std::string>{""});
-    EXPECT_EQ(ImageNames("10.0.6.1"), std::vector<std::string>{""});
-    EXPECT_EQ(ResultOf("10.0.6.1").lParam, UPGRADE_ERR_SEND);
+    EXPECT_TRUE(SentPaths("10.0.6.1").empty());
+    EXPECT_EQ(Count("10.0.6.1", "RemoteShellExec"), 0);
+    EXPECT_EQ(ResultOf("10.0.6.1").lParam, UPGRADE_ERR_NO_IMAGE);
 
     // A file name of 128 characters or more is cut to 127 in the note.
     const std::string longName = std::string(196, 'n') + ".bin";

@@ -2,6 +2,7 @@
 // pointed at it for the test's lifetime.
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
 
@@ -13,8 +14,16 @@ public:
     TempProgramFolder& operator=(const TempProgramFolder&) = delete;
 
     const std::filesystem::path& Path() const { return m_path; }
-    // Creates UpdateFiles/<folder>/<name> with a few bytes; returns its full path.
+    // Creates UpdateFiles/<folder>/<name>, a valid image whose target is the
+    // version the folder promises with build 9 (5.1.7.9 in DM3730/517);
+    // returns its full path.
     std::string AddImage(const std::string& folder, const std::string& name);
+    // The same with the header's platform and target given.
+    std::string AddImage(const std::string& folder, const std::string& name,
+                         const std::string& platform, const int32_t (&target)[4]);
+    // The bytes of a valid image file.
+    static std::string ImageBytes(const std::string& platform, const int32_t (&target)[4],
+                                  const std::string& payload);
     // One image in each of the seven folders (names in the constants below).
     void AddFullTree();
     // The bytes of a file in the folder ("" when missing).

@@ -1,7 +1,7 @@
 # Shared by run_short.sh and scripts/fuzz.sh: the fuzz targets, the longest
 # input each one is given, and the build of the fuzz tree.
-FUZZ_TARGETS=(hello answers digest http_head sim_digest fleet image_header)
-declare -A FUZZ_MAX_LEN=([hello]=2048 [answers]=70000 [digest]=8192 [http_head]=20000
+FUZZ_TARGETS=(hello answers digest http_answer http_head sim_digest fleet image_header)
+declare -A FUZZ_MAX_LEN=([hello]=2048 [answers]=70000 [digest]=8192 [http_answer]=20000 [http_head]=20000
                          [sim_digest]=8192 [fleet]=16384 [image_header]=256)
 
 fuzz_build() {

@@ -7,9 +7,11 @@
 #include <fstream>
 #include <gtest/gtest.h>
 #include <map>
+#include <thread>
 #include <unistd.h>
 
 using harness::CamsimProcess;
+using namespace std::chrono_literals;
 
 namespace {
 
@@ -175,6 +177,66 @@ TEST(Lprctl, PasswordSourcesInOrderAndControlCharactersNeverSent) {
         EXPECT_NE(help.output.find("--password-file"), std::string::npos) << command;
         EXPECT_EQ(help.output.find("ploma"), std::string::npos) << help.output;
         EXPECT_EQ(help.output.find("s3cret"), std::string::npos) << help.output;
+    }
+}
+
+// Cameras that stall, each at another point: every command ends within its
+// bound (log-in and requests 10 s, an upload 15 s without progress) or, for
+// a cancelled upload, right after lprctl gives up. Run at once, so that one
+// stall never waits for another.
+TEST(Lprctl, StallingCamerasEndWithinTheirBounds) {
+    harness::TempFolder folder("lprctl_stalls");
+    const std::string fleet = (folder.Path() / "fleet.json").string();
+    std::ofstream(fleet) << harness::WithCameraPort(
+        R"({"defaults":{"port":18080,"version":"5.1.7.2"},"cameras":[
+        {"address":"127.110.2.2","faults":{"stop_answering":true}},
+        {"address":"127.110.2.3","faults":{"trickle_ms":60}},
+        {"address":"127.110.2.4","faults":{"stop_answering_after":2}},
+        {"address":"127.110.2.5","faults":{"stop_answering_after":2}},
+        {"address":"127.110.2.6","upload_kib_s":1}]})");
+    CamsimProcess sim(CAMSIM_BINARY, {"--fleet", fleet, "--time-scale", "1"});
+    ASSERT_TRUE(sim.WaitReady()) << sim.Errors();
+    const std::string image = (folder.Path() / "固件.bin").string();
+    ASSERT_EQ(harness::RunProgram({MKFWIMAGE_BINARY, "image", "--platform", "DM3730", "--version",
+                                   "5.1.7.3", "--payload-size", "3000000", "-o", image})
+                  .exitCode,
+              0);
+    struct Case {
+        std::vector<std::string> args;
+        int exitCode;
+        std::chrono::milliseconds least; // the bound it waits out
+        std::chrono::milliseconds most;  // that bound, with room for a loaded machine
+    };
+    const std::vector<Case> cases = {
+        {{"version", "127.110.2.2:18080"}, 2, 9500ms, 15s},         // silent
+        {{"version", "127.110.2.3:18080"}, 2, 9500ms, 15s},         // trickling
+        {{"version", "127.110.2.4:18080"}, 3, 9500ms, 15s},         // silent after the log-in
+        {{"upgrade", "127.110.2.5:18080", image}, 7, 14500ms, 20s}, // silent to the upload
+        {{"upgrade", "127.110.2.6:18080", image, "--timeout", "10"}, 7, 10s, 15s}, // cancelled
+    };
+    // Under Wine the first program of a prefix starts its server: not part of any bound.
+    EXPECT_EQ(Lprctl({"--help"}).exitCode, 0);
+    std::vector<harness::ProgramRun> runs(cases.size());
+    std::vector<std::chrono::milliseconds> took(cases.size());
+    std::vector<std::thread> threads;
+    for (std::size_t i = 0; i < cases.size(); ++i) {
+        threads.emplace_back([&, i] {
+            const auto start = std::chrono::steady_clock::now();
+            runs[i] = Lprctl(cases[i].args);
+            took[i] = std::chrono::duration_cast<std::chrono::milliseconds>(
+                std::chrono::steady_clock::now() - start);
+        });
+    }
+    for (std::thread& thread : threads) {
+        thread.join();
+    }
+    for (std::size_t i = 0; i < cases.size(); ++i) {
+        const std::string what = cases[i].args[0] + " " + cases[i].args[1];
+        std::printf("%s: exit %d after %.1f s\n", what.c_str(), runs[i].exitCode,
+                    static_cast<double>(took[i].count()) / 1000);
+        EXPECT_EQ(runs[i].exitCode, cases[i].exitCode) << what << "\n" << runs[i].output;
+        EXPECT_GE(took[i], cases[i].least) << what;
+        EXPECT_LE(took[i], cases[i].most) << what;
     }
 }
 

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstdio>
 #include <cstring>
 
 namespace {
@@ -13,6 +14,31 @@ std::atomic<FakeSdk*> g_instance{nullptr};
 // LprUpdateGetError reports the transfer that just failed on the calling
 // thread, as the network SDK does.
 thread_local int32_t t_lastError = 0;
+
+// The target version of an image file's header, as a camera would flash it.
+bool ImageTarget(const char* path, int32_t target[4]) {
+    std::FILE* file = path != nullptr ? std::fopen(path, "rb") : nullptr;
+    if (file == nullptr) {
+        return false;
+    }
+    unsigned char header[40] = {};
+    const bool read = std::fread(header, 1, sizeof header, file) == sizeof header;
+    std::fclose(file);
+    if (!read || std::memcmp(header, "TLVFW001", 8) != 0) {
+        return false;
+    }
+    for (int i = 0; i < 4; ++i) {
+        const unsigned char* p = header + 24 + 4 * i;
+        target[i] = static_cast<int32_t>(p[0] | p[1] << 8 | p[2] << 16 | uint32_t{p[3]} << 24);
+    }
+    return true;
+}
+
+void CopySerial(LprIdentity* out, const std::string& serial) {
+    *out = LprIdentity{};
+    std::snprintf(out->serial, sizeof out->serial, "%s", serial.c_str());
+    std::snprintf(out->model, sizeof out->model, "%s", "LPR-FAKE");
+}
 
 std::string Text(const char* s) {
     return s == nullptr ? std::string("(null)") : std::string(s);
@@ -48,6 +74,7 @@ const LprSdk FakeSdk::kTable = {
     &FakeSdk::GetSearchDropCount,
     &FakeSdk::ProbeAddresses,
     &FakeSdk::StopProbe,
+    &FakeSdk::GetIdentity,
 };
 
 FakeSdk::FakeSdk(const VirtualClock* clock) : m_clock(clock) {
@@ -281,7 +308,10 @@ LprHandle FakeSdk::Open(const char* address, uint32_t port, const char* user,
         if (!self->m_cameras[address].openFails) {
             handle = reinterpret_cast<LprHandle>(self->m_nextHandle);
             self->m_nextHandle += 0x10;
-            self->m_handles[reinterpret_cast<uintptr_t>(handle)].address = address;
+            HandleState& state = self->m_handles[reinterpret_cast<uintptr_t>(handle)];
+            state.address = address;
+            const std::string& serial = self->m_cameras[address].serial;
+            state.loginSerial = serial.empty() ? std::string(address) : serial;
         }
     }
     self->Record(
@@ -390,12 +420,20 @@ int32_t FakeSdk::UpdateStart(LprHandle handle, const char* imagePath) {
             address = h->address;
             CameraScript& cam = self->m_cameras[address];
             Transfer transfer;
-            if (!cam.transfers.empty()) {
+            const bool scripted = !cam.transfers.empty();
+            if (scripted) {
                 transfer = cam.transfers.front();
                 cam.transfers.pop_front();
             }
             if (transfer.states.empty()) {
                 transfer.states = {1};
+            }
+            h->hasTarget = ImageTarget(imagePath, h->target);
+            // Like a camera, unless told otherwise: an image of the running
+            // version is refused as already installed.
+            if (!scripted && h->hasTarget && std::equal(h->target, h->target + 4, cam.version)) {
+                transfer.states = {LPR_UPDATE_STATE_FAILED};
+                transfer.error = LPR_ERR_ALREADY_INSTALLED;
             }
             result = transfer.startResult;
             h->transfer = transfer;
@@ -431,7 +469,12 @@ int32_t FakeSdk::UpdateGetState(LprHandle handle) {
                                       (state == LPR_UPDATE_STATE_FAILED ||
                                        state == LPR_UPDATE_STATE_TRANSPORT_FAILED));
                 if (written && !h->transfer.keepsVersion && !h->flashed) {
-                    ++self->m_cameras[address].version[3];
+                    int32_t* version = self->m_cameras[address].version;
+                    if (h->hasTarget) {
+                        std::copy(h->target, h->target + 4, version);
+                    } else {
+                        ++version[3];
+                    }
                     h->flashed = true;
                 }
             }
@@ -465,6 +508,9 @@ int32_t FakeSdk::Reboot(LprHandle handle) {
         if (HandleState* h = self->Handle(handle)) {
             address = h->address;
             CameraScript& cam = self->m_cameras[address];
+            if (!cam.serialAfterRestart.empty()) {
+                cam.serial = cam.serialAfterRestart;
+            }
             h->rebooting = true;
             h->pollsLeft = 0;
             if (!cam.connectAfterPolls.empty()) {
@@ -496,4 +542,26 @@ int32_t FakeSdk::ShellExec(const char* address, const char* command) {
     self->Record(MakeCall("RemoteShellExec", Text(address), std::vector<std::string>{Text(command)},
                           nullptr, result));
     return result;
+}
+
+// Not recorded: the identity checks ride along every run and would only
+// crowd the call lists the tests compare.
+int32_t FakeSdk::GetIdentity(LprHandle handle, LprIdentity* atLogin, LprIdentity* current) {
+    FakeSdk* self = Instance();
+    if (self == nullptr) {
+        return -1;
+    }
+    std::lock_guard<std::mutex> guard(self->m_mutex);
+    HandleState* h = self->Handle(handle);
+    if (h == nullptr) {
+        return -1;
+    }
+    if (atLogin != nullptr) {
+        CopySerial(atLogin, h->loginSerial);
+    }
+    if (current != nullptr) {
+        const std::string& serial = self->m_cameras[h->address].serial;
+        CopySerial(current, serial.empty() ? h->address : serial);
+    }
+    return 0;
 }

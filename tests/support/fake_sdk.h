@@ -68,6 +68,10 @@ public:
         std::map<std::string, int32_t> shellResults;
         // A unicast probe is answered with this port; 0: no answer.
         uint32_t probePort = 0;
+        // Identity of LprGetIdentity (the serial; "" gives the address). Set
+        // serialAfterRestart to have another device answer after a restart.
+        std::string serial;
+        std::string serialAfterRestart;
     };
 
     struct Call {
@@ -115,6 +119,9 @@ private:
         size_t stateIndex = 0;
         bool transferActive = false;
         bool flashed = false; // this transfer has raised the camera's version
+        std::string loginSerial;
+        bool hasTarget = false; // the image had a valid header: a flash ends on its target
+        int32_t target[4] = {0, 0, 0, 0};
     };
 
     static const LprSdk kTable;
@@ -142,6 +149,7 @@ private:
     static int32_t ProbeAddresses(const uint32_t* addresses, uint32_t count,
                                   LprFindDeviceCallback callback, void* userData);
     static int32_t StopProbe();
+    static int32_t GetIdentity(LprHandle handle, LprIdentity* atLogin, LprIdentity* current);
 
     const VirtualClock* m_clock;
     mutable std::mutex m_mutex;

@@ -55,7 +55,7 @@ void ProgressTests::batchResultsCountSummariseAndUnlockAtTheLast() {
     QVERIFY(!rig.dlg->CloseEnabled());
 
     // Value 0 with an unknown code: a failure with an empty text.
-    PostResult(*rig.dlg, "10.20.0.1", 0, 9);
+    PostResult(*rig.dlg, "10.20.0.1", 0, 99);
     QTRY_COMPARE(rig.dlg->Failed(), 1);
     QCOMPARE(list->GetItemText(0, COL_PROGRESS), QString());
     QCOMPARE(list->GetItemData(0), ROW_FAILED);

@@ -41,6 +41,7 @@ void CliOutput::Result(const UpgradeResultNote& note, intptr_t code) {
     const std::string text = ShownResultText(note.value, code);
     const std::string before = FieldText(note.versionBefore);
     const std::string after = FieldText(note.versionAfter);
+    const std::string detail = ShownResultDetailText(note, code);
     if (m_json) {
         auto versionOrNull = [](const std::string& v) { return v.empty() ? json() : json(v); };
         Line(Dump({{"event", "result"},
@@ -48,12 +49,18 @@ void CliOutput::Result(const UpgradeResultNote& note, intptr_t code) {
                    {"success", note.value != 0},
                    {"code", code},
                    {"text", text},
+                   {"detail", detail},
+                   {"sdk_error", note.sdkError},
                    {"version_before", versionOrNull(before)},
                    {"version_after", versionOrNull(after)},
+                   {"version_expected", versionOrNull(FieldText(note.versionExpected))},
                    {"verified", note.check == UPGRADE_CHECK_VERIFIED}}));
         return;
     }
     std::string line = address + "\t" + text;
+    if (!detail.empty()) {
+        line += " " + detail;
+    }
     if (note.check == UPGRADE_CHECK_VERIFIED) {
         line += "\t" + before + " -> " + after;
     } else if (note.check == UPGRADE_CHECK_UNVERIFIED) {

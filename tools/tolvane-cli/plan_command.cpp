@@ -25,6 +25,15 @@ json PlanJson(const UpgradePlan& plan) {
     for (const std::string& path : plan.images) {
         images.push_back(ImageFileName(path));
     }
+    json checks = json::array();
+    for (const ImageVerdict& check : plan.checks) {
+        const std::string target = VersionText(check.target);
+        checks.push_back({{"image", check.fileName},
+                          {"target", target.empty() ? json() : json(target)},
+                          {"ok", check.fault == IMAGE_OK},
+                          {"fault", check.fault},
+                          {"text", ShownImageCheckText(check)}});
+    }
     const bool ok = plan.code == UPGRADE_OK;
     return {{"event", "plan"},
             {"address", plan.address},
@@ -34,6 +43,7 @@ json PlanJson(const UpgradePlan& plan) {
             {"code", plan.code},
             {"text", ok ? std::string() : ShownResultText(0, plan.code)},
             {"images", ok ? images : json::array()},
+            {"image_checks", checks},
             {"steps", steps}};
 }
 

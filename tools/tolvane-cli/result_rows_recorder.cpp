@@ -29,6 +29,9 @@ void ResultRowsRecorder::Result(const UpgradeResultNote& note, intptr_t code) {
     row.versionBefore = FieldText(note.versionBefore);
     row.versionAfter = FieldText(note.versionAfter);
     row.result = ShownResultText(note.value, code);
+    row.versionExpected = FieldText(note.versionExpected);
+    row.verified = note.check == UPGRADE_CHECK_VERIFIED ? "true" : "false";
+    row.detail = ShownResultDetailText(note, code);
     row.end = Now();
     // A camera refused at log-in sends no progress: its run began and ended at once.
     const auto started = m_started.find(row.address);

@@ -1,6 +1,7 @@
 #include "shown_texts.h"
 
 #include "engine/note_texts.h"
+#include "engine/result_detail.h"
 #include "engine/upgrade_codes.h"
 #include "tool_text.h"
 
@@ -22,6 +23,10 @@ std::string ShownResultText(int32_t value, intptr_t code) {
     return ResultText(value, code, Translate);
 }
 
+std::string ShownResultDetailText(const UpgradeResultNote& note, intptr_t code) {
+    return ResultDetailText(note, code, Translate);
+}
+
 std::string ShownRunningSummaryText(int total, int done, int succeeded, int failed) {
     return RunningSummaryText(total, done, succeeded, failed, Translate);
 }
@@ -36,6 +41,10 @@ std::string ShownNotDispatchedText() {
 
 std::string ShownPlanStepText(const PlanStep& step) {
     return PlanStepText(step, Translate);
+}
+
+std::string ShownImageCheckText(const ImageVerdict& verdict) {
+    return ImageCheckText(verdict, Translate);
 }
 
 std::string ShownPlanText(const UpgradePlan& plan) {

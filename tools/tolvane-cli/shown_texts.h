@@ -3,6 +3,7 @@
 // every lookup of them for this program happens here, at display time.
 #pragma once
 
+#include "engine/task_records.h"
 #include "engine/upgrade_plan.h"
 
 #include <cstdint>
@@ -10,10 +11,13 @@
 
 std::string ShownProgressText(int32_t step, const std::string& imageName);
 std::string ShownResultText(int32_t value, intptr_t code);
+// The facts beside a result text ("" when none).
+std::string ShownResultDetailText(const UpgradeResultNote& note, intptr_t code);
 std::string ShownRunningSummaryText(int total, int done, int succeeded, int failed);
 std::string ShownFinalSummaryText(int succeeded, int failed);
 std::string ShownNotDispatchedText();
 std::string ShownPlanStepText(const PlanStep& step);
 std::string ShownPlanText(const UpgradePlan& plan);
+std::string ShownImageCheckText(const ImageVerdict& verdict);
 // A result text as the upgrade history stored it (in Chinese).
 std::string ShownStoredResultText(const std::string& text);
