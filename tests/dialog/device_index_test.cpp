@@ -126,7 +126,7 @@ TEST(DeviceIndex, RowsPutInBehindItsBackAreReadBackFirst) {
               (std::vector<std::string>{"10.1.0.5", "10.1.0.1", "10.1.0.7", "10.1.0.9"}));
 }
 
-TEST(VersionQueue, WaitsForRoomInFoundOrderAndEmptiesWithTheList) {
+TEST(VersionQueue, WaitsForRoomInFoundOrder) {
     std::vector<std::string> sent;
     size_t room = 2;
     VersionQueue queue([&](const std::string& address, int32_t port) {
@@ -151,12 +151,6 @@ TEST(VersionQueue, WaitsForRoomInFoundOrderAndEmptiesWithTheList) {
     EXPECT_EQ(queue.Pump(), 0u);
     EXPECT_EQ(sent, (std::vector<std::string>{"10.2.0.1:80", "10.2.0.2:80", "10.2.0.3:8080",
                                               "10.2.0.4:80"}));
-    room = 0;
-    queue.Request("10.2.0.5", 80);
-    queue.Clear();
-    room = 5;
-    EXPECT_EQ(queue.Pump(), 0u);
-    EXPECT_EQ(sent.size(), 4u);
 }
 
 namespace {
@@ -191,6 +185,4 @@ TEST(FoundNotes, ReportsOfAnEarlierSearchAreNoLongerCurrent) {
     EXPECT_TRUE(notes.IsCurrent(arrived[1]));
     EXPECT_EQ(FoundPort(arrived[0]), 8000);
     EXPECT_EQ(FoundPort(arrived[1]), 80);
-    notes.Close();
-    EXPECT_EQ(notes.GetNoteWindow(), 0u);
 }
