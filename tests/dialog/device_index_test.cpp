@@ -110,22 +110,6 @@ TEST(DeviceIndex, RowsMatchTheScanningRuleAndEachCameraIsListedOnce) {
     EXPECT_EQ(Addresses(rows), (std::vector<std::string>{"10.0.0.1", "10.0.0.2"}));
 }
 
-TEST(DeviceIndex, RowsPutInBehindItsBackAreReadBackFirst) {
-    VectorRows rows;
-    AddFoundRow(rows, "10.1.0.5", 80);
-    // A window's own code (or a test) filling the control directly.
-    for (const char* address : {"10.1.0.1", "10.1.0.9"}) {
-        const int row = rows.InsertItem(rows.GetItemCount());
-        rows.SetItemText(row, COL_IP, address);
-        rows.SetItemText(row, COL_PORT, "80");
-    }
-    EXPECT_EQ(FindRow(rows, "10.1.0.9"), 2);
-    EXPECT_EQ(AddFoundRow(rows, "10.1.0.1", 80), -1);
-    EXPECT_EQ(AddFoundRow(rows, "10.1.0.7", 80), 2);
-    EXPECT_EQ(Addresses(rows),
-              (std::vector<std::string>{"10.1.0.5", "10.1.0.1", "10.1.0.7", "10.1.0.9"}));
-}
-
 TEST(VersionQueue, WaitsForRoomInFoundOrder) {
     std::vector<std::string> sent;
     size_t room = 2;
