@@ -97,11 +97,11 @@
     </message>
     <message>
         <source>升级设备失败，升级后版本与镜像版本不符！</source>
-        <translation>Upgrade failed: the version after the upgrade is not the image's!</translation>
+        <translation>Upgrade failed: the version after the upgrade is not the image&apos;s!</translation>
     </message>
     <message>
         <source>升级结果未确认，请检查设备版本！</source>
-        <translation>Upgrade not confirmed: check the device's version!</translation>
+        <translation>Upgrade not confirmed: check the device&apos;s version!</translation>
     </message>
     <message>
         <source>升级设备失败，设备已更换！</source>
@@ -133,15 +133,15 @@
     </message>
     <message>
         <source>镜像平台%1与所在文件夹不符</source>
-        <translation>platform %1 is not its folder's</translation>
+        <translation>platform %1 is not its folder&apos;s</translation>
     </message>
     <message>
         <source>镜像版本%2与所在文件夹不符</source>
-        <translation>target version %2 is not its folder's</translation>
+        <translation>target version %2 is not its folder&apos;s</translation>
     </message>
     <message>
         <source>镜像版本%2低于设备版本，不降级</source>
-        <translation>target version %2 is older than the device's; no downgrade</translation>
+        <translation>target version %2 is older than the device&apos;s; no downgrade</translation>
     </message>
     <message>
         <source>文件长度与文件头不符</source>
@@ -521,6 +521,10 @@
     <message>
         <source>数据文件夹：%1</source>
         <translation>Data folder: %1</translation>
+    </message>
+    <message>
+        <source>有%1条升级记录或设备日志未能写入：%2</source>
+        <translation>%1 upgrade record(s) or device log line(s) could not be written: %2</translation>
     </message>
 </context>
 </TS>

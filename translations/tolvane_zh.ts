@@ -373,10 +373,6 @@ Exit codes:
         <translation>搜索已达 %2 台上限，另有 %1 条设备应答被丢弃</translation>
     </message>
     <message>
-        <source>--since &apos;%1&apos;: expected YYYY-MM-DD or YYYY-MM-DDTHH:MM[:SS]</source>
-        <translation>--since &apos;%1&apos;：应为 YYYY-MM-DD 或 YYYY-MM-DDTHH:MM[:SS]</translation>
-    </message>
-    <message>
         <source>no upgrade history yet (%1)</source>
         <translation>尚无升级记录（%1）</translation>
     </message>
@@ -423,10 +419,6 @@ Exit codes:
     <message>
         <source>list the finished upgrades</source>
         <translation>列出已完成的升级记录</translation>
-    </message>
-    <message>
-        <source>only upgrades at or after DATE (YYYY-MM-DD[THH:MM[:SS]], local)</source>
-        <translation>只列出该时间及以后的升级（YYYY-MM-DD[THH:MM[:SS]]，本地时间）</translation>
     </message>
     <message>
         <source>only this camera</source>
@@ -487,6 +479,46 @@ Exit codes:
     <message>
         <source>Data folder in use: %1</source>
         <translation>当前数据文件夹：%1</translation>
+    </message>
+    <message>
+        <source>--csv &apos;%1&apos;: %2</source>
+        <translation>--csv &apos;%1&apos;：%2</translation>
+    </message>
+    <message>
+        <source>--since &apos;%1&apos;: expected YYYY-MM-DD or YYYY-MM-DDTHH:MM[:SS], with an optional offset such as +0800</source>
+        <translation>--since &apos;%1&apos;：应为 YYYY-MM-DD 或 YYYY-MM-DDTHH:MM[:SS]，可带时差，如 +0800</translation>
+    </message>
+    <message>
+        <source>only upgrades at or after DATE (YYYY-MM-DD[THH:MM[:SS]], local time unless an offset such as +0800 follows)</source>
+        <translation>只列出 DATE 及以后的升级（YYYY-MM-DD[THH:MM[:SS]]，本地时间，后跟时差如 +0800 时按该时差）</translation>
+    </message>
+    <message>
+        <source>%1 is named more than once; it is upgraded once</source>
+        <translation>%1 被指定了多次，只升级一次</translation>
+    </message>
+    <message>
+        <source>warning: could not write %1: %2 (%3 record(s) lost so far)</source>
+        <translation>警告：无法写入 %1：%2（至今丢失 %3 条记录）</translation>
+    </message>
+    <message>
+        <source>that is the upgrade history</source>
+        <translation>这是升级历史文件</translation>
+    </message>
+    <message>
+        <source>that is a camera&apos;s upgrade log</source>
+        <translation>这是设备的升级日志</translation>
+    </message>
+    <message>
+        <source>that is inside UpdateFiles, the images&apos; folder</source>
+        <translation>这在升级镜像文件夹 UpdateFiles 之内</translation>
+    </message>
+    <message>
+        <source>that is a folder</source>
+        <translation>这是一个文件夹</translation>
+    </message>
+    <message>
+        <source>that is not a regular file</source>
+        <translation>这不是普通文件</translation>
     </message>
 </context>
 <context>

@@ -4,6 +4,7 @@
 #include "dialog/single_checks.h"
 #include "dialog/ui_texts.h"
 #include "engine/note_texts.h"
+#include "engine/report_failures.h"
 #include "engine/requests_notes.h"
 
 #include <cstring>
@@ -38,8 +39,14 @@ bool DialogState::MarkClosed() {
     return true;
 }
 
+void DialogState::BeginSingle() {
+    m_bSingleMode = 1;
+    m_reportFailuresSeen = ReportWriteFailuresSoFar().count;
+}
+
 int32_t DialogState::BeginBatch(DeviceRows& rows) {
     m_bSingleMode = 0;
+    m_reportFailuresSeen = ReportWriteFailuresSoFar().count;
     m_nTotal = 0;
     m_nSucceeded = 0;
     m_nFailed = 0;
@@ -77,6 +84,22 @@ std::string DialogState::BatchSelectedText() const {
 
 std::string DialogState::FinalSummary() const {
     return FinalSummaryText(m_nSucceeded, m_nFailed, m_translate);
+}
+
+std::string DialogState::TakeReportFailureNotice() {
+    const ReportWriteFailures failures = ReportWriteFailuresSoFar();
+    if (failures.count == m_reportFailuresSeen) {
+        return "";
+    }
+    const uint64_t lost = failures.count - m_reportFailuresSeen;
+    m_reportFailuresSeen = failures.count;
+    std::string text =
+        FormatCount(UiText(ui_text::kReportsNotWritten).c_str(), static_cast<int64_t>(lost));
+    const size_t at = text.find("%2");
+    if (at != std::string::npos) {
+        text.replace(at, 2, failures.path + " (" + failures.reason + ")");
+    }
+    return text;
 }
 
 std::string DialogState::OnProgress(DeviceRows& rows, const std::string& address, int32_t step,

@@ -42,7 +42,7 @@ public:
     bool MarkClosed();
 
     // A confirmed single upgrade: results go to the status line and a box.
-    void BeginSingle() { m_bSingleMode = 1; }
+    void BeginSingle();
 
     // The batch command: counters reset, every ticked row with an address
     // sent or kept for its worker (a refused one is marked failed at once).
@@ -53,6 +53,10 @@ public:
     // True once every camera of the batch has its result.
     bool BatchDone() const { return m_nSucceeded + m_nFailed == m_nTotal; }
     std::string FinalSummary() const;
+    // Once the upgrade or batch has ended: the notice that history or log
+    // lines were lost since it began ("" when none were). Said once: a
+    // second call returns "" until more are lost.
+    std::string TakeReportFailureNotice();
 
     // A progress note: its text, also written into the rows in batch mode.
     std::string OnProgress(DeviceRows& rows, const std::string& address, int32_t step,
@@ -74,6 +78,7 @@ private:
     int32_t m_nFailed = 0;
     bool m_bCloseEnabled = true;
     bool m_bClosed = false;
+    uint64_t m_reportFailuresSeen = 0; // ReportWriteFailuresSoFar().count already told of
     TextTranslator m_translate = nullptr;
 };
 

@@ -87,6 +87,9 @@ inline constexpr char kExportFilter[] =
     QT_TRANSLATE_NOOP("ui", "CSV 文件 (*.csv);;JSON 文件 (*.json)");
 inline constexpr char kExportDone[] = QT_TRANSLATE_NOOP("ui", "已导出%1台设备的结果。");
 inline constexpr char kExportFailed[] = QT_TRANSLATE_NOOP("ui", "导出失败，无法写入文件！");
+// After a batch whose history or camera log lines could not all be written.
+inline constexpr char kReportsNotWritten[] =
+    QT_TRANSLATE_NOOP("ui", "有%1条升级记录或设备日志未能写入：%2");
 
 // Accessible names and descriptions, for screen readers and UI automation.
 inline constexpr char kAccAddressField[] = QT_TRANSLATE_NOOP("ui", "设备IP第%1段");

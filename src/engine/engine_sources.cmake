@@ -17,4 +17,5 @@ set(TOLVANE_ENGINE_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/upgrade_plan.cpp
   ${CMAKE_CURRENT_LIST_DIR}/report_rows.cpp
   ${CMAKE_CURRENT_LIST_DIR}/upgrade_history.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/report_failures.cpp
 )

@@ -94,8 +94,8 @@ const ImageFolderPromise* FolderPromiseOf(const std::string& imagePath) {
 }
 
 std::string ImageFileName(const std::string& path) {
-    const size_t cut = path.find_last_of("/\\");
-    return cut == std::string::npos ? path : path.substr(cut + 1);
+    // The platform's own separators: on Linux "a\\b.bin" is one file's name.
+    return OSA_pathToUtf8(OSA_pathFromUtf8(path).filename());
 }
 
 namespace {

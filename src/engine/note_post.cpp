@@ -10,6 +10,8 @@ using record_fields::CopyField;
 
 namespace {
 
+thread_local int32_t t_servedPort = 0;
+
 // Cut to fit, always terminated.
 void CopyText(char (&buffer)[IMAGE_NAME_BUFFER_SIZE], const std::string& text) {
     const std::size_t count = std::min(text.size(), IMAGE_NAME_BUFFER_SIZE - 1);
@@ -18,6 +20,14 @@ void CopyText(char (&buffer)[IMAGE_NAME_BUFFER_SIZE], const std::string& text) {
 }
 
 } // namespace
+
+ServingCamera::ServingCamera(int32_t port) : m_previous(t_servedPort) {
+    t_servedPort = port;
+}
+
+ServingCamera::~ServingCamera() {
+    t_servedPort = m_previous;
+}
 
 void PostUpgradeNote(NoteWindow window, uint32_t message, int32_t value, intptr_t lParam,
                      const char* address) {
@@ -29,6 +39,7 @@ void PostUpgradeNote(NoteWindow window, uint32_t message, int32_t value, intptr_
     if (note != nullptr) {
         CopyField(note->address, address);
         note->value = value;
+        note->port = t_servedPort;
         if (PostNoteMessage(window, message, reinterpret_cast<uintptr_t>(note), lParam)) {
             return;
         }
@@ -52,6 +63,7 @@ void FillResultNote(UpgradeResultNote& note, int32_t value, const char* address,
     note.imageFault = versions.imageFault;
     CopyText(note.imageName, versions.imageName);
     CopyText(note.detail, versions.detail);
+    note.port = t_servedPort;
 }
 
 void PostUpgradeResult(NoteWindow window, int32_t value, intptr_t code, const char* address,

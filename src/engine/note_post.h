@@ -5,6 +5,20 @@
 
 #include "engine/task_records.h"
 
+// Marks the calling worker thread as serving the camera at `port` while it
+// lives: every upgrade note the thread posts meanwhile carries that port,
+// so that two cameras behind one address stay apart.
+class ServingCamera {
+public:
+    explicit ServingCamera(int32_t port);
+    ~ServingCamera();
+    ServingCamera(const ServingCamera&) = delete;
+    ServingCamera& operator=(const ServingCamera&) = delete;
+
+private:
+    int32_t m_previous;
+};
+
 // Posts an UpgradeProgressNote or UpgradeResultNote (by message number) with
 // the given value and lParam. When the post fails the note, and an image-name
 // buffer in lParam of a step-5 progress note, are freed here.

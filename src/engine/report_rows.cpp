@@ -22,11 +22,55 @@ std::vector<std::string> Fields(const ResultRow& row) {
             row.verified,      row.detail};
 }
 
+// Length of the well-formed UTF-8 sequence at the start of `text` (no
+// overlong forms, no surrogates, nothing past U+10FFFF); 0 when it is not one.
+size_t Utf8SequenceLength(std::string_view text) {
+    const auto byte = [&](size_t i) { return static_cast<unsigned char>(text[i]); };
+    const unsigned char lead = byte(0);
+    size_t length = 0;
+    unsigned char low = 0x80;
+    unsigned char high = 0xBF;
+    if (lead < 0x80) {
+        return 1;
+    } else if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+        low = lead == 0xE0 ? 0xA0 : 0x80;
+        high = lead == 0xED ? 0x9F : 0xBF;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4;
+        low = lead == 0xF0 ? 0x90 : 0x80;
+        high = lead == 0xF4 ? 0x8F : 0xBF;
+    } else {
+        return 0;
+    }
+    if (text.size() < length || byte(1) < low || byte(1) > high) {
+        return 0;
+    }
+    for (size_t i = 2; i < length; ++i) {
+        if (byte(i) < 0x80 || byte(i) > 0xBF) {
+            return 0;
+        }
+    }
+    return length;
+}
+
 } // namespace
+
+std::string ValidUtf8(std::string_view text) {
+    std::string out;
+    while (!text.empty()) {
+        const size_t length = Utf8SequenceLength(text);
+        out.append(length == 0 ? std::string_view("\xEF\xBF\xBD") : text.substr(0, length));
+        text.remove_prefix(length == 0 ? 1 : length);
+    }
+    return out;
+}
 
 std::string JsonQuote(std::string_view text) {
     std::string out = "\"";
-    for (const char c : text) {
+    for (const char c : ValidUtf8(text)) {
         const auto byte = static_cast<unsigned char>(c);
         if (c == '"' || c == '\\') {
             out += '\\';

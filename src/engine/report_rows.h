@@ -27,8 +27,13 @@ std::string ResultRowsCsv(const std::vector<ResultRow>& rows);
 // A JSON array of objects with the CSV's column names as keys.
 std::string ResultRowsJson(const std::vector<ResultRow>& rows);
 
-// A JSON string literal, quotes included; control characters escaped.
+// A JSON string literal, quotes included; control characters escaped, and
+// each byte that is not part of well-formed UTF-8 replaced by U+FFFD, so the
+// text is always valid JSON.
 std::string JsonQuote(std::string_view text);
+// The text with each byte that is not part of well-formed UTF-8 replaced by
+// U+FFFD (file names on Linux may hold any bytes).
+std::string ValidUtf8(std::string_view text);
 // A CSV field, quoted when it holds a comma, quote or line break.
 std::string CsvField(std::string_view text);
 

@@ -40,6 +40,7 @@ using VersionRequest = UpgradeRequest;
 struct UpgradeNote {
     char address[TEXT_FIELD_SIZE];
     int32_t value;
+    int32_t port; // of the camera the worker serves: two cameras may share an address
 };
 using UpgradeProgressNote = UpgradeNote;
 
@@ -56,6 +57,7 @@ struct UpgradeResultNote {
     int32_t imageFault;                     // ImageFault of UPGRADE_ERR_BAD_IMAGE, else 0
     char imageName[IMAGE_NAME_BUFFER_SIZE]; // the image the outcome is about ("" when none)
     char detail[IMAGE_NAME_BUFFER_SIZE];    // a fact beside the code, e.g. the serials of a swap
+    int32_t port;                           // as in UpgradeNote
 };
 
 // What a run learnt of the camera's version, for its result note.

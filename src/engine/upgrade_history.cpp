@@ -1,9 +1,11 @@
 #include "engine/upgrade_history.h"
 
 #include "engine/program_folder.h"
+#include "engine/report_failures.h"
 #include "engine/report_rows.h"
 #include "osa/osa_path.h"
 
+#include <cerrno>
 #include <filesystem>
 #include <mutex>
 
@@ -37,8 +39,13 @@ std::string HistoryLine(const HistoryEntry& entry) {
 
 bool AppendUpgradeHistory(const HistoryEntry& entry) {
     const std::string line = HistoryLine(entry);
+    const std::string path = HistoryPath();
     std::lock_guard<std::mutex> guard(g_historyMutex);
     // One appending write keeps lines whole against other processes too (the
     // window and the command line may share a program folder).
-    return OSA_fileAppend(HistoryPath(), line);
+    if (!OSA_fileAppendLine(path, line, "\n")) {
+        NoteReportWriteFailure(path, errno);
+        return false;
+    }
+    return true;
 }

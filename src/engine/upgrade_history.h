@@ -31,6 +31,7 @@ std::string HistoryPath();
 std::string HistoryLine(const HistoryEntry& entry);
 
 // Appends the line with a single write, under a process-wide lock and in
-// append mode, so that lines of concurrent workers never interleave. False
-// when the file cannot be written; the upgrade does not depend on it.
+// append mode, so that lines of concurrent workers never interleave; a line
+// is never glued onto a damaged end. False when the file cannot be written
+// (counted in ReportWriteFailuresSoFar); the upgrade does not depend on it.
 bool AppendUpgradeHistory(const HistoryEntry& entry);

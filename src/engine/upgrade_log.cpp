@@ -1,9 +1,11 @@
 #include "engine/upgrade_log.h"
 
 #include "engine/program_folder.h"
+#include "engine/report_failures.h"
 #include "netaddr/dotted_ipv4.h"
 #include "osa/osa_path.h"
 
+#include <cerrno>
 #include <filesystem>
 #include <mutex>
 
@@ -22,7 +24,10 @@ void WriteUpdateLog(const char* address, const char* text) {
     if (!netaddr::IsDottedIpv4(address) || text == nullptr) {
         return;
     }
-    AppendTextToFile(UpdateLogPath(address), text);
+    const std::string path = UpdateLogPath(address);
+    if (!AppendTextToFile(path, text)) {
+        NoteReportWriteFailure(path, errno);
+    }
 }
 
 bool AppendTextToFile(const std::string& path, const char* text) {
@@ -37,6 +42,10 @@ bool AppendTextToFile(const std::string& path, const char* text) {
         }
         bytes += *p;
     }
+    if (bytes.empty()) {
+        errno = EINVAL;
+        return false;
+    }
     std::lock_guard<std::mutex> guard(g_appendMutex);
-    return !bytes.empty() && OSA_fileAppend(path, bytes);
+    return OSA_fileAppendLine(path, bytes, "\r\n");
 }

@@ -23,11 +23,12 @@ std::string UpdateLogPath(const char* address);
 
 // Appends the text to the camera's log file. An address that is not a plain
 // dotted IPv4 text writes nothing, so no file outside the program folder
-// can ever be named.
+// can ever be named. A failed write is counted in ReportWriteFailuresSoFar.
 void WriteUpdateLog(const char* address, const char* text);
 
 // Appends the text, each "\n" stored as CR LF; the file is opened and closed
-// for this one text. True when at least one byte was written. Appends of the
+// for this one text, and it never continues a line left unfinished. True
+// when every byte was written, else nothing was. Appends of the
 // whole process are serialised, so that two workers logging for the same
 // camera at once both keep their line.
 bool AppendTextToFile(const std::string& path, const char* text);

@@ -237,6 +237,7 @@ int32_t UpdateDevice(const UpgradeRequest* request) {
     const std::string password = FieldText(request->password);
     const char* address = addressText.c_str();
     const uint32_t port = static_cast<uint32_t>(request->port) & 0xFFFFu;
+    const ServingCamera serving(static_cast<int32_t>(port));
     const LprSdk& sdk = LprSdkActive();
     const auto start = std::chrono::steady_clock::now();
 

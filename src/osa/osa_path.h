@@ -17,8 +17,12 @@ std::FILE* OSA_fileOpen(const std::string& utf8Path, const char* mode);
 // The running program's executable file; empty when the platform cannot tell.
 std::filesystem::path OSA_selfExecutable();
 
-// Appends the bytes at the end of the file, creating it if missing, in one
-// write that appenders in other processes cannot split. While it is open no
-// other opener gets the file where the platform can shut them out (Windows).
-// True when every byte was written.
-bool OSA_fileAppend(const std::string& utf8Path, const std::string& bytes);
+// Appends one line (or several) at the end of the file, creating it if
+// missing, so that it stays a line of its own whatever happened before: when
+// the file does not end with '\n' (a writer cut off, a full disk) `lineBreak`
+// goes first. The bytes land whole or not at all: a write that fails part way
+// is cut back off. Other processes appending through here at the same time
+// wait (a bounded wait) rather than interleave. False when not every byte
+// was written, with errno telling why.
+bool OSA_fileAppendLine(const std::string& utf8Path, const std::string& bytes,
+                        const char* lineBreak);

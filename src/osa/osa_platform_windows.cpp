@@ -6,6 +6,7 @@
 #ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN
 #endif
+#include <cerrno>
 #include <cstdlib>
 #include <ctime>
 #include <limits>
@@ -82,23 +83,81 @@ std::filesystem::path OSA_selfExecutable() {
     return {};
 }
 
-bool OSA_fileAppend(const std::string& utf8Path, const std::string& bytes) {
-    if (bytes.size() > std::numeric_limits<DWORD>::max()) {
-        return false;
+namespace {
+
+int ErrnoOf(DWORD error) {
+    switch (error) {
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL:
+        return ENOSPC;
+    case ERROR_ACCESS_DENIED:
+        return EACCES;
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION:
+        return EBUSY;
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+        return ENOENT;
+    case ERROR_WRITE_PROTECT:
+        return EROFS;
+    default:
+        return EIO;
     }
-    const std::filesystem::path path = OSA_pathFromUtf8(utf8Path);
-    // FILE_APPEND_DATA alone makes every write land at the end of the file;
-    // share mode 0 shuts out every other opener while the file is open.
-    const HANDLE file = ::CreateFileW(path.c_str(), FILE_APPEND_DATA, 0, nullptr, OPEN_ALWAYS,
-                                      FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+// Share mode 0 shuts out every other opener while the file is open; one who
+// meets it open waits for that one write, up to two seconds.
+HANDLE OpenForAppend(const std::filesystem::path& path) {
+    for (int attempt = 0;; ++attempt) {
+        const HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                          OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file != INVALID_HANDLE_VALUE || ::GetLastError() != ERROR_SHARING_VIOLATION ||
+            attempt >= 200) {
+            return file;
+        }
+        ::Sleep(10);
+    }
+}
+
+bool EndsWithLineBreak(HANDLE file, LONGLONG size) {
+    LARGE_INTEGER at;
+    at.QuadPart = size - 1;
+    char last = '\n';
+    DWORD read = 0;
+    return size <= 0 || (::SetFilePointerEx(file, at, nullptr, FILE_BEGIN) &&
+                         ::ReadFile(file, &last, 1, &read, nullptr) && read == 1 && last == '\n');
+}
+
+} // namespace
+
+bool OSA_fileAppendLine(const std::string& utf8Path, const std::string& bytes,
+                        const char* lineBreak) {
+    const HANDLE file = OpenForAppend(OSA_pathFromUtf8(utf8Path));
     if (file == INVALID_HANDLE_VALUE) {
+        errno = ErrnoOf(::GetLastError());
         return false;
     }
+    LARGE_INTEGER size{};
+    bool ok = ::GetFileSizeEx(file, &size) != 0;
+    const std::string out =
+        ok && !EndsWithLineBreak(file, size.QuadPart) ? lineBreak + bytes : bytes;
+    LARGE_INTEGER zero{};
     DWORD written = 0;
-    const BOOL ok =
-        ::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-    const BOOL closed = ::CloseHandle(file);
-    return ok && closed && written == bytes.size();
+    ok = ok && out.size() <= std::numeric_limits<DWORD>::max() &&
+         ::SetFilePointerEx(file, zero, nullptr, FILE_END) &&
+         ::WriteFile(file, out.data(), static_cast<DWORD>(out.size()), &written, nullptr) &&
+         written == out.size();
+    const int failure = ok ? 0 : ErrnoOf(::GetLastError());
+    if (!ok) {
+        // Nothing half written stays behind to be taken for a line.
+        ::SetFilePointerEx(file, size, nullptr, FILE_BEGIN);
+        ::SetEndOfFile(file);
+    }
+    const bool closed = ::CloseHandle(file) != 0;
+    if (!ok) {
+        errno = failure != 0 ? failure : ENOSPC;
+    }
+    return ok && closed;
 }
 
 bool OSA_localTime(std::time_t when, std::tm* out, long* utcOffsetSeconds) {

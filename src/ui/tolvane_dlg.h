@@ -143,6 +143,8 @@ private:
     void PumpVersions();
     void TimeHandler(int64_t startNs);
     bool FinishBatchIfDone();
+    // After an upgrade or batch: a box when history or log lines were lost.
+    void ShowReportFailureNotice();
     void AddProbeMenuEntries(QMenu& menu);
     NoteOwner* ProbeOwner();
     int FindRow(const QString& address) const; // -1 when no row has it

@@ -61,6 +61,7 @@ intptr_t CTolvaneDlg::OnUpgradeResult(uintptr_t wParam, intptr_t lParam) {
         m_strSingleStatus.clear();
         UpdateData(false);
         EnableControls(true);
+        ShowReportFailureNotice();
         return 0;
     }
     if (!FinishBatchIfDone()) {
@@ -78,7 +79,14 @@ bool CTolvaneDlg::FinishBatchIfDone() {
     m_strBatchStatus.clear();
     UpdateData(false);
     ShowMessageBox(this, QString::fromStdString(m_state.FinalSummary()), ApplicationName());
+    ShowReportFailureNotice();
     return true;
+}
+
+void CTolvaneDlg::ShowReportFailureNotice() {
+    const std::string notice = m_state.TakeReportFailureNotice();
+    if (!notice.empty())
+        ShowMessageBox(this, QString::fromStdString(notice), Text(ui_text::kCaptionNotice));
 }
 
 intptr_t CTolvaneDlg::OnDeviceVersion(uintptr_t wParam, intptr_t /*lParam*/) {

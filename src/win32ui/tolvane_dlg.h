@@ -60,6 +60,8 @@ private:
     intptr_t OnUpgradeProgress(uintptr_t wParam, intptr_t lParam);
     intptr_t OnDeviceVersion(uintptr_t wParam, intptr_t lParam);
     bool FinishBatchIfDone();
+    // After an upgrade or batch: a box when history or log lines were lost.
+    void ShowReportFailureNotice();
     void FreeQueuedNotes();
     void PumpVersions();
 

@@ -60,6 +60,7 @@ intptr_t CTolvaneDlg::OnUpgradeResult(uintptr_t wParam, intptr_t lParam) {
         m_strSingleStatus.clear();
         UpdateData(false);
         EnableControls(true);
+        ShowReportFailureNotice();
         return 0;
     }
     if (!FinishBatchIfDone()) {
@@ -77,7 +78,14 @@ bool CTolvaneDlg::FinishBatchIfDone() {
     m_strBatchStatus.clear();
     UpdateData(false);
     ShowMessageBox(m_state.FinalSummary(), ApplicationName());
+    ShowReportFailureNotice();
     return true;
+}
+
+void CTolvaneDlg::ShowReportFailureNotice() {
+    const std::string notice = m_state.TakeReportFailureNotice();
+    if (!notice.empty())
+        ShowMessageBox(notice, UiText(ui_text::kCaptionNotice));
 }
 
 intptr_t CTolvaneDlg::OnDeviceVersion(uintptr_t wParam, intptr_t /*lParam*/) {

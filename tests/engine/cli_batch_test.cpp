@@ -128,8 +128,8 @@ TEST(CliBatch, PrintsTheWindowTextsAndExitsZeroOnlyWhenAllSucceeded) {
         const auto lines = out.Lines();
         std::vector<std::string> first;
         for (const std::string& line : lines) {
-            if (line.rfind("10.3.0.1\t", 0) == 0) {
-                first.push_back(line.substr(9));
+            if (line.rfind("10.3.0.1:80\t", 0) == 0) {
+                first.push_back(line.substr(12));
             }
         }
         EXPECT_EQ(first, (std::vector<std::string>{
@@ -137,7 +137,7 @@ TEST(CliBatch, PrintsTheWindowTextsAndExitsZeroOnlyWhenAllSucceeded) {
                              "升级成功，正在重启设备", "升级设备成功！\t5.1.7.1 -> 5.1.7.9"}));
         ASSERT_FALSE(lines.empty());
         EXPECT_EQ(lines.back(), "升级完成，成功2台，失败0台。");
-        EXPECT_NE(std::find(lines.begin(), lines.end(), "10.3.0.2\t正在清理日志"), lines.end());
+        EXPECT_NE(std::find(lines.begin(), lines.end(), "10.3.0.2:80\t正在清理日志"), lines.end());
         EXPECT_NE(std::find(lines.begin(), lines.end(), "共选择2台，已升级1台；成功1台，失败0台。"),
                   lines.end());
     }
@@ -177,8 +177,9 @@ TEST(CliBatch, EveryCameraOfALargeBatchGetsItsResultInWorkerOrder) {
             {"10.4." + std::to_string(i / 200) + "." + std::to_string(i % 200 + 1), 80});
         SetVersion(sdk, targets.back().address, 5, 3, 7);
     }
-    // The same camera twice, on two workers at once.
+    // Two cameras behind one address (other ports), on two workers at once.
     targets[8].address = targets[2].address;
+    targets[8].port = 8080;
     // Each worker holds its first camera until the whole batch is dispatched,
     // so that most of it has to wait for room in the mailboxes.
     const auto gate = std::chrono::steady_clock::now() + 1s;

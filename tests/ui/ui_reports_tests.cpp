@@ -1,10 +1,13 @@
 // The report entries of the context menu: failed rows ticked again, the
 // results exported, and a plan shown without upgrading anything.
 #include "device_list_ctrl.h"
+#include "engine/program_folder.h"
+#include "engine/upgrade_history.h"
 #include "plan_dlg.h"
 #include "ui_test_support.h"
 
 #include <QAction>
+#include <QDir>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -31,6 +34,7 @@ class ReportTests : public QObject {
 private Q_SLOTS:
     void failedRowsAreTickedAndResultsExported();
     void planShowsWhatEachTickedCameraWouldGoThrough();
+    void lostHistoryLinesAreNoticedOnceABatch();
 };
 
 void ReportTests::failedRowsAreTickedAndResultsExported() {
@@ -111,6 +115,34 @@ void ReportTests::planShowsWhatEachTickedCameraWouldGoThrough() {
         QVERIFY2(call.address.empty() || call.op == "LprOpen" || call.op == "LprGetVersion" ||
                      call.op == "LprClose",
                  call.op.c_str());
+}
+
+// A folder where the history should be: the batch still ends with its
+// summary, then one notice names the lines lost; a batch that loses none
+// shows no notice.
+void ReportTests::lostHistoryLinesAreNoticedOnceABatch() {
+    QTemporaryDir dir;
+    SetProgramFolderOverride(dir.path().toStdString());
+    QVERIFY(QDir(dir.path()).mkdir(QString::fromLatin1(HISTORY_FILE_NAME)));
+    DialogRig rig;
+    rig.AddRows({"10.32.0.1", "10.32.0.2"}, true);
+    rig.sdk.Camera("10.32.0.1").openFails = true;
+    rig.sdk.Camera("10.32.0.2").openFails = true;
+    QTest::mouseClick(rig.Find<QPushButton>("IDC_BTN_BATCH_UPGRADE"), Qt::LeftButton);
+    QTRY_COMPARE(rig.boxes.boxes.size(), 2);
+    QCOMPARE(rig.boxes.boxes[0].text, QStringLiteral("升级完成，成功0台，失败2台。"));
+    QCOMPARE(rig.boxes.boxes[1].caption, QStringLiteral("提示"));
+    QVERIFY2(rig.boxes.boxes[1].text.startsWith(QStringLiteral("有2条升级记录")),
+             qPrintable(rig.boxes.boxes[1].text));
+    QVERIFY(rig.boxes.boxes[1].text.contains(QString::fromLatin1(HISTORY_FILE_NAME)));
+
+    QVERIFY(QDir(dir.path()).rmdir(QString::fromLatin1(HISTORY_FILE_NAME)));
+    QTest::mouseClick(rig.Find<QPushButton>("IDC_BTN_BATCH_UPGRADE"), Qt::LeftButton);
+    // The notice would follow the summary within the same result handler.
+    QTRY_COMPARE(rig.boxes.boxes.size(), 3);
+    QCOMPARE(rig.boxes.boxes[2].caption, rig.boxes.boxes[0].caption);
+    QVERIFY(QFile::exists(dir.filePath(QString::fromLatin1(HISTORY_FILE_NAME))));
+    SetProgramFolderOverride("");
 }
 
 QTEST_MAIN(ReportTests)

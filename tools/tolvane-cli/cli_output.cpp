@@ -23,16 +23,21 @@ std::string Dump(const json& object) {
 
 } // namespace
 
-void CliOutput::Progress(const std::string& address, int32_t step, const std::string& imageName) {
+void CliOutput::Progress(const std::string& address, int32_t port, int32_t step,
+                         const std::string& imageName) {
     const std::string text = ShownProgressText(step, imageName);
     if (m_json) {
-        json object = {{"event", "progress"}, {"address", address}, {"step", step}, {"text", text}};
+        json object = {{"event", "progress"},
+                       {"address", address},
+                       {"port", port},
+                       {"step", step},
+                       {"text", text}};
         if (!imageName.empty()) {
             object["image"] = imageName;
         }
         Line(Dump(object));
     } else {
-        Line(address + "\t" + text);
+        Line(CameraText(address, port) + "\t" + OneLineText(text));
     }
 }
 
@@ -46,6 +51,7 @@ void CliOutput::Result(const UpgradeResultNote& note, intptr_t code) {
         auto versionOrNull = [](const std::string& v) { return v.empty() ? json() : json(v); };
         Line(Dump({{"event", "result"},
                    {"address", address},
+                   {"port", note.port},
                    {"success", note.value != 0},
                    {"code", code},
                    {"text", text},
@@ -57,9 +63,9 @@ void CliOutput::Result(const UpgradeResultNote& note, intptr_t code) {
                    {"verified", note.check == UPGRADE_CHECK_VERIFIED}}));
         return;
     }
-    std::string line = address + "\t" + text;
+    std::string line = CameraText(address, note.port) + "\t" + text;
     if (!detail.empty()) {
-        line += " " + detail;
+        line += " " + OneLineText(detail);
     }
     if (note.check == UPGRADE_CHECK_VERIFIED) {
         line += "\t" + before + " -> " + after;
@@ -72,22 +78,23 @@ void CliOutput::Result(const UpgradeResultNote& note, intptr_t code) {
     Line(line);
 }
 
-void CliOutput::NotDispatched(const std::string& address) {
+void CliOutput::NotDispatched(const std::string& address, int32_t port) {
     if (m_json) {
         Line(Dump({{"event", "not_dispatched"},
                    {"address", address},
+                   {"port", port},
                    {"text", ShownNotDispatchedText()}}));
     } else {
-        Line(address + "\t" + ShownNotDispatchedText());
+        Line(CameraText(address, port) + "\t" + ShownNotDispatchedText());
     }
 }
 
-void CliOutput::NoResult(const std::string& address) {
-    const std::string text = tool_text::translate("tolvane-cli", "no result within the time bound");
+void CliOutput::NoResult(const std::string& address, int32_t port) {
+    const std::string text = NoResultText();
     if (m_json) {
-        Line(Dump({{"event", "no_result"}, {"address", address}, {"text", text}}));
+        Line(Dump({{"event", "no_result"}, {"address", address}, {"port", port}, {"text", text}}));
     } else {
-        Line(address + "\t" + text);
+        Line(CameraText(address, port) + "\t" + text);
     }
 }
 

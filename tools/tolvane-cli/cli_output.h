@@ -12,12 +12,14 @@ class CliOutput {
 public:
     CliOutput(bool json, std::FILE* out) : m_json(json), m_out(out) {}
 
-    void Progress(const std::string& address, int32_t step, const std::string& imageName);
+    // Every line of a camera names it as address:port (JSON: address, port).
+    void Progress(const std::string& address, int32_t port, int32_t step,
+                  const std::string& imageName);
     // The note's versions and check go with the outcome (JSON: version_before,
     // version_after, verified).
     void Result(const UpgradeResultNote& note, intptr_t code);
-    void NotDispatched(const std::string& address);
-    void NoResult(const std::string& address);
+    void NotDispatched(const std::string& address, int32_t port);
+    void NoResult(const std::string& address, int32_t port);
     void RunningSummary(int total, int done, int succeeded, int failed);
     void FinalSummary(int total, int succeeded, int failed, int notDispatched);
     void Device(const std::string& address, uint32_t port, const std::string& version);

@@ -1,26 +1,82 @@
 #include "history_command.h"
 
 #include "engine/upgrade_history.h"
+#include "history_time.h"
 #include "osa/osa_path.h"
 #include "shown_texts.h"
 #include "tool_text.h"
 
+#include <algorithm>
 #include <fstream>
-#include <regex>
-#include <sstream>
+#include <optional>
+#include <string_view>
 
 using nlohmann::json;
 
 namespace {
 
-bool Matches(const json& entry, const HistoryFilter& filter) {
+// The deepest nesting of arrays and objects in a JSON text, strings skipped;
+// stops counting once past `limit`. A parser given the text would recurse
+// (in parsing, printing or freeing) as deep as this.
+int NestingDepth(std::string_view text, int limit) {
+    int depth = 0;
+    int deepest = 0;
+    bool inString = false;
+    for (size_t i = 0; i < text.size() && deepest <= limit; ++i) {
+        const char c = text[i];
+        if (inString) {
+            if (c == '\\') {
+                ++i;
+            } else if (c == '"') {
+                inString = false;
+            }
+        } else if (c == '"') {
+            inString = true;
+        } else if (c == '[' || c == '{') {
+            deepest = std::max(deepest, ++depth);
+        } else if (c == ']' || c == '}') {
+            --depth;
+        }
+    }
+    return deepest;
+}
+
+// One complete line: an entry, or a skipped line.
+void TakeLine(std::string_view line, HistoryScan& scan,
+              const std::function<void(const json&)>& entry) {
+    if (line.empty()) {
+        return;
+    }
+    if (NestingDepth(line, kMaxHistoryDepth) > kMaxHistoryDepth) {
+        ++scan.skipped;
+        return;
+    }
+    json parsed = json::parse(line.begin(), line.end(), nullptr, false);
+    if (parsed.is_object()) {
+        entry(parsed);
+    } else {
+        ++scan.skipped;
+    }
+}
+
+// Whether the entry passes the filter; nothing when its time is needed and
+// is not one (not an entry of ours).
+std::optional<bool> Matches(const json& entry, const HistoryFilter& filter,
+                            std::optional<int64_t> since) {
     if (!filter.address.empty() && entry.value("address", "") != filter.address) {
         return false;
     }
-    // Times are written as local ISO texts, which sort as they read.
-    return filter.since.empty() || entry.value("time", "") >= filter.since;
+    if (!since) {
+        return true;
+    }
+    const std::optional<int64_t> at = InstantOf(entry.value("time", ""));
+    if (!at) {
+        return std::nullopt;
+    }
+    return *at >= *since;
 }
 
+// One line an entry whatever its texts hold (a line break in an image's name).
 std::string TableLine(const json& e) {
     std::string images;
     for (const json& image : e.value("images", json::array())) {
@@ -28,11 +84,19 @@ std::string TableLine(const json& e) {
     }
     char duration[32];
     std::snprintf(duration, sizeof duration, "%.1fs", e.value("duration_ms", int64_t{0}) / 1000.0);
-    return e.value("time", "") + "\t" + e.value("address", "") + ":" +
-           std::to_string(e.value("port", 0)) + "\t" + e.value("version_before", "") + " -> " +
-           e.value("version_after", "") + "\t" + (images.empty() ? "-" : images) + "\t" +
-           std::to_string(e.value("code", 0)) + "\t" + ShownStoredResultText(e.value("text", "")) +
-           "\t" + duration;
+    const std::string fields[] = {e.value("time", ""),
+                                  CameraText(e.value("address", ""), e.value("port", 0)),
+                                  e.value("version_before", "") + " -> " +
+                                      e.value("version_after", ""),
+                                  images.empty() ? "-" : images,
+                                  std::to_string(e.value("code", 0)),
+                                  ShownStoredResultText(e.value("text", "")),
+                                  duration};
+    std::string line;
+    for (const std::string& field : fields) {
+        line += (line.empty() ? "" : "\t") + OneLineText(field);
+    }
+    return line;
 }
 
 // The stored entry with its result text in the language of the run; the file keeps its own.
@@ -45,42 +109,60 @@ json Shown(json entry) {
 
 } // namespace
 
-HistoryRead ReadHistory(const std::string& path) {
-    HistoryRead read;
+HistoryScan ScanHistory(const std::string& path, const std::function<void(const json&)>& entry) {
+    HistoryScan scan;
     std::ifstream in(OSA_pathFromUtf8(path), std::ios::binary);
     if (!in) {
-        return read;
+        return scan;
     }
-    read.found = true;
-    std::stringstream whole;
-    whole << in.rdbuf();
-    const std::string text = whole.str();
-    size_t begin = 0;
-    while (begin < text.size()) {
-        const size_t end = text.find('\n', begin);
-        if (end == std::string::npos) {
-            // The last line never got its line break: the writer was cut off.
-            ++read.skipped;
-            break;
+    scan.found = true;
+    std::string line;      // the line being read, up to kMaxHistoryLineBytes
+    bool overlong = false; // the current line passed the limit; its rest is dropped
+    std::vector<char> block(1 << 16);
+    while (in.read(block.data(), static_cast<std::streamsize>(block.size())) || in.gcount() > 0) {
+        std::string_view chunk(block.data(), static_cast<size_t>(in.gcount()));
+        for (size_t end; (end = chunk.find('\n')) != std::string_view::npos;) {
+            if (overlong || line.size() + end > kMaxHistoryLineBytes) {
+                ++scan.skipped;
+            } else {
+                line.append(chunk.substr(0, end));
+                TakeLine(line, scan, entry);
+            }
+            line.clear();
+            overlong = false;
+            chunk.remove_prefix(end + 1);
         }
-        json entry = json::parse(text.begin() + static_cast<std::ptrdiff_t>(begin),
-                                 text.begin() + static_cast<std::ptrdiff_t>(end), nullptr, false);
-        if (entry.is_object()) {
-            read.entries.push_back(std::move(entry));
-        } else if (end > begin) {
-            ++read.skipped;
+        if (!overlong && line.size() + chunk.size() > kMaxHistoryLineBytes) {
+            overlong = true;
+            line.clear();
+            line.shrink_to_fit();
         }
-        begin = end + 1;
+        if (!overlong) {
+            line.append(chunk);
+        }
     }
+    if (overlong || !line.empty()) {
+        // The last line never got its line break: the writer was cut off.
+        ++scan.skipped;
+    }
+    return scan;
+}
+
+HistoryRead ReadHistory(const std::string& path) {
+    HistoryRead read;
+    const HistoryScan scan =
+        ScanHistory(path, [&read](const json& entry) { read.entries.push_back(entry); });
+    read.skipped = scan.skipped;
+    read.found = scan.found;
     return read;
 }
 
 std::string HistoryFilterProblem(const HistoryFilter& filter) {
-    static const std::regex kDate(R"(\d{4}-\d{2}-\d{2}(T\d{2}:\d{2}(:\d{2})?)?)");
-    if (!filter.since.empty() && !std::regex_match(filter.since, kDate)) {
+    if (!filter.since.empty() && !InstantOf(filter.since)) {
         return tool_text::Fill(
-            tool_text::translate("tolvane-cli",
-                                 "--since '%1': expected YYYY-MM-DD or YYYY-MM-DDTHH:MM[:SS]"),
+            tool_text::translate("tolvane-cli", "--since '%1': expected YYYY-MM-DD or "
+                                                "YYYY-MM-DDTHH:MM[:SS], with an optional offset "
+                                                "such as +0800"),
             {filter.since});
     }
     return "";
@@ -88,31 +170,38 @@ std::string HistoryFilterProblem(const HistoryFilter& filter) {
 
 int RunHistory(const HistoryFilter& filter, bool json, std::FILE* out) {
     const std::string path = HistoryPath();
-    const HistoryRead read = ReadHistory(path);
-    if (!read.found) {
+    const std::optional<int64_t> since =
+        filter.since.empty() ? std::nullopt : InstantOf(filter.since);
+    int unusable = 0;
+    const HistoryScan scan = ScanHistory(path, [&](const nlohmann::json& entry) {
+        std::string line;
+        try {
+            const std::optional<bool> matches = Matches(entry, filter, since);
+            if (!matches) {
+                ++unusable;
+                return;
+            }
+            if (!*matches) {
+                return;
+            }
+            line = json
+                       ? Shown(entry).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace)
+                       : TableLine(entry);
+        } catch (const nlohmann::json::exception&) {
+            ++unusable; // an object, but not one of ours (a field of the wrong type)
+            return;
+        }
+        std::fprintf(out, "%s\n", line.c_str());
+    });
+    std::fflush(out);
+    if (!scan.found) {
         std::fprintf(stderr, "tolvane-cli: %s\n",
                      tool_text::Fill(
                          tool_text::translate("tolvane-cli", "no upgrade history yet (%1)"), {path})
                          .c_str());
         return 0;
     }
-    int skipped = read.skipped;
-    for (const nlohmann::json& entry : read.entries) {
-        std::string line;
-        try {
-            if (!Matches(entry, filter)) {
-                continue;
-            }
-            line = json
-                       ? Shown(entry).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace)
-                       : TableLine(entry);
-        } catch (const nlohmann::json::exception&) {
-            ++skipped; // an object, but not one of ours (a field of the wrong type)
-            continue;
-        }
-        std::fprintf(out, "%s\n", line.c_str());
-    }
-    std::fflush(out);
+    const int skipped = scan.skipped + unusable;
     if (skipped > 0) {
         std::fprintf(
             stderr, "tolvane-cli: %s\n",

@@ -1,13 +1,13 @@
 // tolvane-cli: the upgrade engine without the window, for automation.
 #include "cli_help_text.h"
 #include "cli_output.h"
+#include "csv_report.h"
 #include "engine/program_folder.h"
 #include "history_command.h"
 #include "netaddr/address_range.h"
 #include "netaddr/dotted_ipv4.h"
 #include "password_input.h"
 #include "plan_command.h"
-#include "result_rows_recorder.h"
 #include "search_command.h"
 #include "standard_streams.h"
 #include "tolvane_version.h"
@@ -142,7 +142,8 @@ void AddReportCommands(CommandLine& line) {
     line.history->add_option(
         "--since", line.historyFilter.since,
         translate("tolvane-cli",
-                  "only upgrades at or after DATE (YYYY-MM-DD[THH:MM[:SS]], local)"));
+                  "only upgrades at or after DATE (YYYY-MM-DD[THH:MM[:SS]], local time "
+                  "unless an offset such as +0800 follows)"));
     line.history->add_option("--address", line.historyFilter.address,
                              translate("tolvane-cli", "only this camera"));
 }

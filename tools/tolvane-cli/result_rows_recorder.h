@@ -1,4 +1,5 @@
-// Collects the rows of `upgrade --csv` from the notes as they arrive.
+// Collects the rows of `upgrade --csv` from the notes as they arrive, one
+// row per camera (address and port).
 #pragma once
 
 #include "engine/report_rows.h"
@@ -7,23 +8,20 @@
 #include <cstdint>
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 class ResultRowsRecorder {
 public:
-    void AddTarget(const std::string& address, int32_t port) { m_ports[address] = port; }
-    void Progress(const std::string& address);
+    void Progress(const std::string& address, int32_t port);
     void Result(const UpgradeResultNote& note, intptr_t code);
-    // A camera whose request was never taken: a row with the reason.
-    void NotDispatched(const std::string& address, const std::string& text);
+    // A camera whose request was never taken, or that had no result by the
+    // time bound: a row with the reason.
+    void Unfinished(const std::string& address, int32_t port, const std::string& text);
     const std::vector<ResultRow>& Rows() const { return m_rows; }
 
 private:
-    std::map<std::string, int32_t> m_ports;
-    std::map<std::string, std::string> m_started; // address -> time of its first note
+    using Camera = std::pair<std::string, int32_t>;
+    std::map<Camera, std::string> m_started; // time of each camera's first note
     std::vector<ResultRow> m_rows;
 };
-
-// Checks that the file can be written, before anything is sent; "" when it
-// can, else the reason.
-std::string CsvPathProblem(const std::string& path);

@@ -1,9 +1,12 @@
 #include "shown_texts.h"
 
 #include "engine/note_texts.h"
+#include "engine/report_rows.h"
 #include "engine/result_detail.h"
 #include "engine/upgrade_codes.h"
 #include "tool_text.h"
+
+#include <cstdio>
 
 namespace {
 
@@ -54,4 +57,35 @@ std::string ShownPlanText(const UpgradePlan& plan) {
 std::string ShownStoredResultText(const std::string& text) {
     // History keeps the stored (Chinese) result texts: fixed texts, looked up whole.
     return tool_text::Lookup("engine", text);
+}
+
+std::string OneLineText(const std::string& text) {
+    std::string out;
+    for (const char c : ValidUtf8(text)) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (c == '\\') {
+            out += "\\\\";
+        } else if (c == '\n') {
+            out += "\\n";
+        } else if (c == '\r') {
+            out += "\\r";
+        } else if (c == '\t') {
+            out += "\\t";
+        } else if (byte < 0x20 || byte == 0x7F) {
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, "\\x%02x", byte);
+            out += escaped;
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+std::string CameraText(const std::string& address, int32_t port) {
+    return address + ":" + std::to_string(port);
+}
+
+std::string NoResultText() {
+    return tool_text::translate("tolvane-cli", "no result within the time bound");
 }

@@ -1,8 +1,10 @@
 #include "upgrade_command.h"
 
 #include "cli_session.h"
+#include "csv_report.h"
 #include "dialog/batch_dispatch.h"
 #include "engine/note_texts.h"
+#include "engine/report_failures.h"
 #include "engine/upgrade_sequence.h"
 #include "netaddr/dotted_ipv4.h"
 #include "osa/osa_sleep.h"
@@ -10,10 +12,13 @@
 #include "shown_texts.h"
 #include "tool_text.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <map>
+#include <set>
+#include <utility>
 
 namespace {
 
@@ -33,15 +38,6 @@ constexpr uint64_t kWorstCameraMs =
     4 * WAIT_AFTER_SHELL_COMMAND + 2 * kWorstImageMs;
 // Unscaled allowance per camera for the SDK's own network timeouts.
 constexpr uint64_t kSdkAllowanceMs = 600'000;
-
-void WriteCsv(const std::string& path, const ResultRowsRecorder& recorder) {
-    if (!path.empty() && !WriteWholeFile(path, ResultRowsCsv(recorder.Rows()))) {
-        std::fprintf(
-            stderr, "tolvane-cli: %s\n",
-            tool_text::Fill(tool_text::translate("tolvane-cli", "could not write %1"), {path})
-                .c_str());
-    }
-}
 
 } // namespace
 
@@ -84,60 +80,88 @@ std::chrono::milliseconds UpgradeTimeBound(size_t cameras, uint32_t workers) {
 
 namespace {
 
-// The batch as it comes back: counts, and the results still owed by address
-// (one address may be asked for twice).
+using Camera = std::pair<std::string, int32_t>; // address and port
+
+// The batch as it comes back: counts, and the results still owed by camera.
 struct BatchTally {
-    std::map<std::string, int> pending;
+    std::map<Camera, int> pending;
     int total = 0;
     int succeeded = 0;
     int failed = 0;
     int notDispatched = 0;
     ResultRowsRecorder recorder; // the rows of --csv
+    uint64_t reportFailuresSeen = 0;
 
     int Done() const { return succeeded + failed; }
+    void Settle(const Camera& camera) {
+        if (--pending[camera] <= 0) {
+            pending.erase(camera);
+        }
+    }
 };
 
-void CountRefused(const std::string& address, BatchTally& tally, CliOutput& output) {
-    output.NotDispatched(address);
-    tally.recorder.NotDispatched(address, ShownNotDispatchedText());
+void CountRefused(const std::string& address, int32_t port, BatchTally& tally, CliOutput& output) {
+    output.NotDispatched(address, port);
+    tally.recorder.Unfinished(address, port, ShownNotDispatchedText());
     ++tally.notDispatched;
+}
+
+// Each camera once: a second worker upgrading the same camera at the same
+// time would fight the first over it.
+std::vector<UpgradeTarget> WithoutRepeats(const std::vector<UpgradeTarget>& targets) {
+    std::vector<UpgradeTarget> once;
+    std::set<Camera> seen;
+    for (const UpgradeTarget& t : targets) {
+        if (seen.insert({t.address, t.port}).second) {
+            once.push_back(t);
+        } else {
+            std::fprintf(
+                stderr, "tolvane-cli: %s\n",
+                tool_text::Fill(tool_text::translate("tolvane-cli", "%1 is named more than once; "
+                                                                    "it is upgraded once"),
+                                {CameraText(t.address, t.port)})
+                    .c_str());
+        }
+    }
+    return once;
 }
 
 void Dispatch(const std::vector<UpgradeTarget>& targets, const std::string& user,
               const std::string& password, BatchDispatcher& dispatcher, BatchTally& tally,
               CliOutput& output) {
     for (size_t i = 0; i < targets.size(); ++i) {
-        tally.recorder.AddTarget(targets[i].address, targets[i].port);
         const int32_t sent =
             dispatcher.Add({targets[i].address, targets[i].port, user, password, i});
         if (sent == SEND_OK) {
-            ++tally.pending[targets[i].address];
+            ++tally.pending[{targets[i].address, targets[i].port}];
             ++tally.total;
         } else {
-            CountRefused(targets[i].address, tally, output);
+            CountRefused(targets[i].address, targets[i].port, tally, output);
         }
     }
 }
 
 void OnResult(const PostedNote& note, BatchDispatcher& dispatcher, BatchTally& tally,
-              CliOutput& output) {
+              CliOutput& output, CsvReport& csv) {
     const auto* result = reinterpret_cast<const UpgradeResultNote*>(note.wParam);
     const std::string address = FieldText(result->address);
-    output.Result(*result, note.lParam);
+    // Into the CSV first: a result printed is a result kept, should the run
+    // end the next moment.
     tally.recorder.Result(*result, note.lParam);
+    csv.Update(tally.recorder.Rows());
+    output.Result(*result, note.lParam);
     (result->value != 0 ? tally.succeeded : tally.failed) += 1;
-    if (--tally.pending[address] <= 0) {
-        tally.pending.erase(address);
-    }
+    tally.Settle({address, result->port});
     // The worker has room again: it gets its next cameras, and any of them
     // that cannot be sent leave the batch.
-    for (const RefusedCamera& refused : dispatcher.OnResult(address)) {
-        const std::string& lost = refused.camera.address;
-        if (--tally.pending[lost] <= 0) {
-            tally.pending.erase(lost);
-        }
+    const std::vector<RefusedCamera> refusals = dispatcher.OnResult(address);
+    for (const RefusedCamera& refused : refusals) {
+        tally.Settle({refused.camera.address, refused.camera.port});
         --tally.total;
-        CountRefused(lost, tally, output);
+        CountRefused(refused.camera.address, refused.camera.port, tally, output);
+    }
+    if (!refusals.empty()) {
+        csv.Update(tally.recorder.Rows());
     }
     if (tally.Done() < tally.total) {
         output.RunningSummary(tally.total, tally.Done(), tally.succeeded, tally.failed);
@@ -151,15 +175,56 @@ void OnProgress(const PostedNote& note, BatchTally& tally, CliOutput& output) {
         const char* buffer = reinterpret_cast<const char*>(note.lParam);
         image.assign(buffer, strnlen(buffer, IMAGE_NAME_BUFFER_SIZE));
     }
-    output.Progress(FieldText(progress->address), progress->value, image);
-    tally.recorder.Progress(FieldText(progress->address));
+    output.Progress(FieldText(progress->address), progress->port, progress->value, image);
+    tally.recorder.Progress(FieldText(progress->address), progress->port);
+}
+
+// The history or a camera's log could not be written since the last look:
+// said at once, and the run's exit status shows it.
+void WarnOfReportFailures(BatchTally& tally) {
+    const ReportWriteFailures failures = ReportWriteFailuresSoFar();
+    if (failures.count == tally.reportFailuresSeen) {
+        return;
+    }
+    std::fprintf(
+        stderr, "tolvane-cli: %s\n",
+        tool_text::Fill(tool_text::translate("tolvane-cli", "warning: could not write %1: %2 (%3 "
+                                                            "record(s) lost so far)"),
+                        {failures.path, failures.reason, std::to_string(failures.count)})
+            .c_str());
+    tally.reportFailuresSeen = failures.count;
+}
+
+// Every note until all results are in or the deadline passes; the CSV is
+// kept up to date on the way.
+void CollectResults(CliSession& session, BatchDispatcher& dispatcher, BatchTally& tally,
+                    CliOutput& output, CsvReport& csv,
+                    std::chrono::steady_clock::time_point deadline) {
+    while (tally.Done() < tally.total) {
+        PostedNote note;
+        if (!session.NextNote(&note, std::min(deadline, csv.WriteDue()))) {
+            if (std::chrono::steady_clock::now() >= deadline) {
+                break;
+            }
+            csv.Update(tally.recorder.Rows());
+            continue;
+        }
+        if (note.message == WM_UPGRADE_PROGRESS) {
+            OnProgress(note, tally, output);
+        } else if (note.message == WM_UPGRADE_RESULT) {
+            OnResult(note, dispatcher, tally, output, csv);
+        }
+        FreeNoteMessage(note.message, note.wParam, note.lParam);
+        WarnOfReportFailures(tally);
+    }
 }
 
 } // namespace
 
-int RunUpgrade(const std::vector<UpgradeTarget>& targets, const std::string& user,
+int RunUpgrade(const std::vector<UpgradeTarget>& requested, const std::string& user,
                const std::string& password, std::optional<std::chrono::milliseconds> bound,
                CliOutput& output, uint32_t workers, const std::string& csvPath) {
+    const std::vector<UpgradeTarget> targets = WithoutRepeats(requested);
     CliSession session(workers);
     BatchDispatcher dispatcher(
         session.UpgradeTaskCount(), [&session](uint32_t worker, const BatchCamera& camera) {
@@ -168,40 +233,41 @@ int RunUpgrade(const std::vector<UpgradeTarget>& targets, const std::string& use
                                         &session);
         });
     BatchTally tally;
+    tally.reportFailuresSeen = ReportWriteFailuresSoFar().count;
+    const uint64_t failuresBefore = tally.reportFailuresSeen;
+    CsvReport csv(csvPath);
     Dispatch(targets, user, password, dispatcher, tally, output);
+    // The file exists from the start: a run cut short before any result
+    // leaves the header, not the rows of an earlier batch.
+    csv.Update(tally.recorder.Rows());
 
     const auto deadline =
         std::chrono::steady_clock::now() +
         bound.value_or(UpgradeTimeBound(static_cast<size_t>(tally.total), workers));
-    while (tally.Done() < tally.total) {
-        PostedNote note;
-        if (!session.NextNote(&note, deadline)) {
-            break;
-        }
-        if (note.message == WM_UPGRADE_PROGRESS) {
-            OnProgress(note, tally, output);
-        } else if (note.message == WM_UPGRADE_RESULT) {
-            OnResult(note, dispatcher, tally, output);
-        }
-        FreeNoteMessage(note.message, note.wParam, note.lParam);
-    }
+    CollectResults(session, dispatcher, tally, output, csv, deadline);
+    WarnOfReportFailures(tally);
+    const bool reportsLost = ReportWriteFailuresSoFar().count != failuresBefore;
 
     if (tally.Done() < tally.total) {
         // A worker is still busy with a camera past every bound: report what
         // is missing and end without waiting for it.
-        for (const auto& [address, count] : tally.pending) {
+        for (const auto& [camera, count] : tally.pending) {
             for (int i = 0; i < count; ++i) {
-                output.NoResult(address);
+                output.NoResult(camera.first, camera.second);
+                tally.recorder.Unfinished(camera.first, camera.second, NoResultText());
             }
         }
         output.FinalSummary(tally.total, tally.succeeded, tally.total - tally.succeeded,
                             tally.notDispatched);
-        WriteCsv(csvPath, tally.recorder);
+        csv.Finish(tally.recorder.Rows());
         std::fflush(nullptr);
         std::_Exit(3);
     }
     output.FinalSummary(tally.total, tally.succeeded, tally.failed, tally.notDispatched);
-    WriteCsv(csvPath, tally.recorder);
+    const bool csvWritten = csv.Finish(tally.recorder.Rows());
     session.Shutdown();
-    return tally.failed == 0 && tally.notDispatched == 0 ? 0 : 1;
+    if (tally.failed != 0 || tally.notDispatched != 0) {
+        return 1;
+    }
+    return csvWritten && !reportsLost ? 0 : kExitReportsLost;
 }

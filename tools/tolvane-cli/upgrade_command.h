@@ -30,10 +30,16 @@ constexpr uint32_t kMaxUpgradeWorkers = 32;
 // an allowance for the SDK's own (unscaled) timeouts.
 std::chrono::milliseconds UpgradeTimeBound(size_t cameras, uint32_t workers = UPGRADE_TASK_COUNT);
 
-// Exit status: 0 when every camera was upgraded, 1 when any failed or was not
-// dispatched, 3 when results were still missing at the time bound. The k-th
-// target goes to worker k mod `workers` (1 to kMaxUpgradeWorkers). With a
-// csvPath the results are also written there as CSV, one row per camera.
+// Exit status when every camera was upgraded but the CSV, the history or a
+// camera's log could not be written completely.
+constexpr int kExitReportsLost = 5;
+
+// Exit status: 0 when every camera was upgraded and every report written, 1
+// when any failed or was not dispatched, 3 when results were still missing at
+// the time bound, else kExitReportsLost. A camera (address and port) named
+// twice is upgraded once. The k-th target goes to worker k mod `workers` (1
+// to kMaxUpgradeWorkers). With a csvPath the results are also written there
+// as CSV, one row per camera, kept up to date while the batch runs.
 int RunUpgrade(const std::vector<UpgradeTarget>& targets, const std::string& user,
                const std::string& password, std::optional<std::chrono::milliseconds> bound,
                CliOutput& output, uint32_t workers = UPGRADE_TASK_COUNT,
