@@ -23,11 +23,27 @@ std::string ReadText(const std::filesystem::path& path) {
     return text.str();
 }
 
+// The path of ansible-playbook; "" when it is not installed.
+std::string AnsiblePlaybook() {
+    const std::string found =
+        RunProgram({"/bin/sh", "-c", "command -v ansible-playbook"}, 10s).output;
+    return found.substr(0, found.find('\n'));
+}
+
+// Ansible's own files of a run stay in the test's folder.
+std::map<std::string, std::string> AnsibleEnvironment(const std::filesystem::path& root) {
+    return {{"ANSIBLE_HOME", (root / "ansible-home").string()},
+            {"ANSIBLE_LOCAL_TEMP", (root / "ansible-tmp").string()},
+            {"ANSIBLE_REMOTE_TEMP", (root / "ansible-remote-tmp").string()},
+            {"ANSIBLE_ASYNC_DIR", (root / "ansible-async").string()},
+            {"ANSIBLE_PIPELINING", "1"},
+            {"ANSIBLE_NOCOLOR", "1"}};
+}
+
 } // namespace
 
 TEST(AnsibleSites, EachHostUpgradesItsOwnCamerasIntoOneReport) {
-    std::string playbook = RunProgram({"/bin/sh", "-c", "command -v ansible-playbook"}, 10s).output;
-    playbook = playbook.substr(0, playbook.find('\n'));
+    const std::string playbook = AnsiblePlaybook();
     if (playbook.empty()) {
         GTEST_SKIP() << "ansible-playbook is not installed (Debian package ansible-core)";
     }
@@ -75,17 +91,11 @@ TEST(AnsibleSites, EachHostUpgradesItsOwnCamerasIntoOneReport) {
     std::ofstream(root / "inventory.yml") << inventory.dump(2);
 
     const auto started = std::chrono::steady_clock::now();
-    const ProgramRun run =
-        RunProgram({playbook, "-i", (root / "inventory.yml").string(), "-e",
-                    "tolvane_report_dir=" + (root / "reports").string(),
-                    std::string(TOLVANE_ANSIBLE_DIR) + "/tolvane-upgrade.yml"},
-                   240s, // a hang guard only, wide for shared build machines
-                   {{"ANSIBLE_HOME", (root / "ansible-home").string()},
-                    {"ANSIBLE_LOCAL_TEMP", (root / "ansible-tmp").string()},
-                    {"ANSIBLE_REMOTE_TEMP", (root / "ansible-remote-tmp").string()},
-                    {"ANSIBLE_ASYNC_DIR", (root / "ansible-async").string()},
-                    {"ANSIBLE_PIPELINING", "1"},
-                    {"ANSIBLE_NOCOLOR", "1"}});
+    const ProgramRun run = RunProgram({playbook, "-i", (root / "inventory.yml").string(), "-e",
+                                       "tolvane_report_dir=" + (root / "reports").string(),
+                                       std::string(TOLVANE_ANSIBLE_DIR) + "/tolvane-upgrade.yml"},
+                                      240s, // a hang guard only, wide for shared build machines
+                                      AnsibleEnvironment(root));
     std::printf("ansible-playbook took %.1f s\n",
                 std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count());
     ASSERT_FALSE(run.timedOut) << run.output;
@@ -134,8 +144,7 @@ TEST(AnsibleSites, EachHostUpgradesItsOwnCamerasIntoOneReport) {
 // The documented rollout across sites: one site first, with a canary inside
 // it, then the rest, ending the play at the first failed site.
 TEST(AnsibleSites, AFailedCanarySiteLeavesTheOtherSitesUntouched) {
-    std::string playbook = RunProgram({"/bin/sh", "-c", "command -v ansible-playbook"}, 10s).output;
-    playbook = playbook.substr(0, playbook.find('\n'));
+    const std::string playbook = AnsiblePlaybook();
     if (playbook.empty()) {
         GTEST_SKIP() << "ansible-playbook is not installed (Debian package ansible-core)";
     }
@@ -182,17 +191,10 @@ TEST(AnsibleSites, AFailedCanarySiteLeavesTheOtherSitesUntouched) {
              {{"tolvane_folder", (root / "site-later").string()},
               {"tolvane_cameras", {net + "4:" + port, net + "5:" + port}}}}}}}}};
     std::ofstream(root / "inventory.yml") << inventory.dump(2);
-    const ProgramRun run =
-        RunProgram({playbook, "-i", (root / "inventory.yml").string(), "-e",
-                    "tolvane_report_dir=" + (root / "reports").string(),
-                    (play / "tolvane-upgrade.yml").string()},
-                   240s,
-                   {{"ANSIBLE_HOME", (root / "ansible-home").string()},
-                    {"ANSIBLE_LOCAL_TEMP", (root / "ansible-tmp").string()},
-                    {"ANSIBLE_REMOTE_TEMP", (root / "ansible-remote-tmp").string()},
-                    {"ANSIBLE_ASYNC_DIR", (root / "ansible-async").string()},
-                    {"ANSIBLE_PIPELINING", "1"},
-                    {"ANSIBLE_NOCOLOR", "1"}});
+    const ProgramRun run = RunProgram({playbook, "-i", (root / "inventory.yml").string(), "-e",
+                                       "tolvane_report_dir=" + (root / "reports").string(),
+                                       (play / "tolvane-upgrade.yml").string()},
+                                      240s, AnsibleEnvironment(root));
     ASSERT_FALSE(run.timedOut) << run.output;
     EXPECT_NE(run.exitCode, 0) << run.output;
 

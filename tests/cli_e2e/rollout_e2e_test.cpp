@@ -293,6 +293,4 @@ TEST_F(Rollout, OnlyFailuresBeforeAnImageWasTakenAreRetried) {
     ASSERT_EQ(logins.size(), 3u);
     EXPECT_GE(logins[1] - logins[0], 300);
     EXPECT_GE(logins[2] - logins[1], 300);
-    const std::vector<json> results = Results(run.output);
-    ASSERT_EQ(results.size(), 3u);
 }
