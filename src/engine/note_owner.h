@@ -4,6 +4,8 @@
 
 #include "engine/note_window.h"
 
+#include <string>
+
 // What the workers know of the dialog that sent them a request.
 class NoteOwner {
 public:
@@ -11,6 +13,9 @@ public:
     virtual NoteWindow GetNoteWindow() const = 0;
     // The dialog's run flag (m_bRunning); safe to read from any thread.
     virtual bool IsRunning() const = 0;
+    // The batch the request belongs to, for the history; "" outside a batch.
+    // Set before the first request is sent and not changed while it runs.
+    virtual std::string BatchId() const { return {}; }
 
 protected:
     ~NoteOwner() = default;

@@ -34,7 +34,8 @@ std::string HistoryLine(const HistoryEntry& entry) {
            ", \"verified\": " + (entry.verified ? "true" : "false") + ", \"images\": " + images +
            ", \"code\": " + std::to_string(entry.code) + ", \"text\": " + JsonQuote(entry.text) +
            ", \"detail\": " + JsonQuote(entry.detail) +
-           ", \"duration_ms\": " + std::to_string(entry.durationMs) + "}\n";
+           ", \"duration_ms\": " + std::to_string(entry.durationMs) +
+           ", \"batch\": " + JsonQuote(entry.batch) + "}\n";
 }
 
 bool AppendUpgradeHistory(const HistoryEntry& entry) {

@@ -20,6 +20,7 @@ struct HistoryEntry {
     std::string text;                // the operator's result text
     std::string detail;              // the facts beside it ("" when none)
     int64_t durationMs = 0;
+    std::string batch; // the batch's id ("" outside a journalled batch)
 };
 
 inline constexpr char HISTORY_FILE_NAME[] = "upgrade_history.jsonl";

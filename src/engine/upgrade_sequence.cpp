@@ -154,10 +154,11 @@ UpgradeResultNote ResultNoteOf(const char* address, int32_t code, const UpgradeV
     return note;
 }
 
-void RecordHistory(const char* address, uint32_t port, const UpgradeVersions& versions,
-                   std::vector<std::string> images, int32_t code,
+void RecordHistory(const NoteOwner& owner, const char* address, uint32_t port,
+                   const UpgradeVersions& versions, std::vector<std::string> images, int32_t code,
                    std::chrono::steady_clock::time_point start) {
     HistoryEntry entry;
+    entry.batch = owner.BatchId();
     entry.time = TimeText(std::chrono::system_clock::now());
     entry.address = address;
     entry.port = static_cast<int32_t>(port);
@@ -243,14 +244,14 @@ int32_t UpdateDevice(const UpgradeRequest* request) {
 
     LprHandle handle = sdk.LprOpen(address, port, user.c_str(), password.c_str());
     if (handle == nullptr) {
-        RecordHistory(address, port, UpgradeVersions{}, {}, UPGRADE_ERR_OPEN, start);
+        RecordHistory(*owner, address, port, UpgradeVersions{}, {}, UPGRADE_ERR_OPEN, start);
         PostUpgradeNote(owner->GetNoteWindow(), WM_UPGRADE_RESULT, 0, UPGRADE_ERR_OPEN, address);
         return 0;
     }
     Run run{address, owner, handle, ReadLoginIdentity(handle), {}, false, {}};
     const int32_t code = RunOnCamera(run);
     sdk.LprClose(handle);
-    RecordHistory(address, port, run.versions, std::move(run.sent), code, start);
+    RecordHistory(*owner, address, port, run.versions, std::move(run.sent), code, start);
     PostUpgradeResult(owner->GetNoteWindow(), code == UPGRADE_OK ? 1 : 0, code, address,
                       run.versions);
     return 0;

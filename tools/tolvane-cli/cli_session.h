@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <deque>
 #include <mutex>
+#include <string>
 #include <vector>
 
 // A posted message; the receiver frees it with FreeNoteMessage.
@@ -30,6 +31,9 @@ public:
 
     NoteWindow GetNoteWindow() const override { return m_window; }
     bool IsRunning() const override { return m_running.load(); }
+    std::string BatchId() const override { return m_batchId; }
+    // Before the first request: the workers read it without a lock.
+    void SetBatchId(const std::string& id) { m_batchId = id; }
 
     OsaTask* const* UpgradeTasks() const { return m_upgradeTasks.data(); }
     uint32_t UpgradeTaskCount() const { return static_cast<uint32_t>(m_upgradeTasks.size()); }
@@ -47,6 +51,7 @@ private:
     void Sink(uint32_t message, uintptr_t wParam, intptr_t lParam);
 
     NoteWindow m_window = 0;
+    std::string m_batchId;
     std::atomic<bool> m_running{true};
     bool m_shutDown = false;
     std::vector<OsaTask*> m_upgradeTasks;

@@ -8,6 +8,7 @@
 #include "netaddr/dotted_ipv4.h"
 #include "password_input.h"
 #include "plan_command.h"
+#include "resume_command.h"
 #include "search_command.h"
 #include "standard_streams.h"
 #include "tolvane_version.h"
@@ -45,6 +46,7 @@ struct UpgradeOptions {
     double timeout = 0;
     std::string csvPath;
     uint32_t workers = UPGRADE_TASK_COUNT;
+    std::string resumeId; // with --resume: "" for the latest unfinished batch
 };
 
 struct CommandLine {
@@ -55,6 +57,8 @@ struct CommandLine {
     CLI::App* upgrade = nullptr;
     CLI::App* plan = nullptr;
     CLI::App* history = nullptr;
+    CLI::App* batches = nullptr;
+    CLI::Option* resumeFlag = nullptr;
     CLI::Option* passwordFlag = nullptr;
     CLI::Option* planPasswordFlag = nullptr;
     SearchOptions searchOptions;
@@ -167,6 +171,17 @@ void AddUpgradeOptions(CommandLine& line) {
                      translate("tolvane-cli", "upgrade workers; camera k goes to worker k mod N "
                                               "(default 5, as the window)"))
         ->check(CLI::Range(1u, kMaxUpgradeWorkers));
+    // Cameras come from the journal instead; RunUpgradeCommand refuses both.
+    line.upgrade->get_option("cameras")->required(false);
+    line.resumeFlag =
+        line.upgrade
+            ->add_option("--resume", o.resumeId,
+                         translate("tolvane-cli",
+                                   "continue batch ID (default: the latest unfinished one) with "
+                                   "the cameras it has left; no cameras may be named"))
+            ->expected(0, 1);
+    line.batches = line.app.add_subcommand(
+        "batches", translate("tolvane-cli", "list the batches' journals and what each has left"));
 }
 
 void SetUpOptions(CommandLine& line) {
@@ -197,7 +212,7 @@ void SetUpOptions(CommandLine& line) {
     AddUpgradeOptions(line);
     AddReportCommands(line);
     // Global flags may also follow the subcommand.
-    for (CLI::App* sub : {line.search, line.upgrade, line.plan, line.history}) {
+    for (CLI::App* sub : {line.search, line.upgrade, line.plan, line.history, line.batches}) {
         sub->fallthrough();
     }
     tool_text::TranslateSubcommandGroups(line.app);
@@ -268,7 +283,19 @@ int RunUpgradeCommand(const CommandLine& line, CliOutput& output) {
             return kBadInput;
         }
     }
+    const bool resume = line.resumeFlag->count() > 0;
+    if (resume == !o.targets.empty()) {
+        const std::string problem =
+            resume ? translate("tolvane-cli", "upgrade --resume takes no cameras")
+                   : translate("tolvane-cli", "upgrade needs cameras, or --resume");
+        std::fprintf(stderr, "tolvane-cli: %s\n", problem.c_str());
+        return kBadInput;
+    }
     return WithCheckedInputs(line, [&](const auto& targets, const std::string& password) {
+        if (resume) {
+            return RunResume(o.resumeId, o.user, password, SecondsBound(o.timeout), output,
+                             o.csvPath, line.json);
+        }
         return RunUpgrade(targets, o.user, password, SecondsBound(o.timeout), output, o.workers,
                           o.csvPath);
     });
@@ -326,6 +353,9 @@ int main(int rawCount, char** rawArguments) {
     }
     if (line.history->parsed()) {
         return RunHistoryCommand(line);
+    }
+    if (line.batches->parsed()) {
+        return RunBatches(line.json, stdout);
     }
     return RunUpgradeCommand(line, output);
 }

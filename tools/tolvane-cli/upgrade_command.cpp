@@ -3,6 +3,7 @@
 #include "cli_session.h"
 #include "csv_report.h"
 #include "dialog/batch_dispatch.h"
+#include "dialog/batch_journal.h"
 #include "engine/note_texts.h"
 #include "engine/report_failures.h"
 #include "engine/upgrade_sequence.h"
@@ -91,6 +92,7 @@ struct BatchTally {
     int notDispatched = 0;
     ResultRowsRecorder recorder; // the rows of --csv
     uint64_t reportFailuresSeen = 0;
+    BatchJournalWriter* journal = nullptr;
 
     int Done() const { return succeeded + failed; }
     void Settle(const Camera& camera) {
@@ -104,6 +106,9 @@ void CountRefused(const std::string& address, int32_t port, BatchTally& tally, C
     output.NotDispatched(address, port);
     tally.recorder.Unfinished(address, port, ShownNotDispatchedText());
     ++tally.notDispatched;
+    JournalOutcome never;
+    never.started = false;
+    tally.journal->Ended({address, port}, never);
 }
 
 // Each camera once: a second worker upgrading the same camera at the same
@@ -149,6 +154,7 @@ void OnResult(const PostedNote& note, BatchDispatcher& dispatcher, BatchTally& t
     // end the next moment.
     tally.recorder.Result(*result, note.lParam);
     csv.Update(tally.recorder.Rows());
+    tally.journal->Ended({address, result->port}, JournalOutcomeOf(*result, note.lParam));
     output.Result(*result, note.lParam);
     (result->value != 0 ? tally.succeeded : tally.failed) += 1;
     tally.Settle({address, result->port});
@@ -176,6 +182,7 @@ void OnProgress(const PostedNote& note, BatchTally& tally, CliOutput& output) {
         image.assign(buffer, strnlen(buffer, IMAGE_NAME_BUFFER_SIZE));
     }
     output.Progress(FieldText(progress->address), progress->port, progress->value, image);
+    tally.journal->Started({FieldText(progress->address), progress->port});
     tally.recorder.Progress(FieldText(progress->address), progress->port);
 }
 
@@ -223,9 +230,19 @@ void CollectResults(CliSession& session, BatchDispatcher& dispatcher, BatchTally
 
 int RunUpgrade(const std::vector<UpgradeTarget>& requested, const std::string& user,
                const std::string& password, std::optional<std::chrono::milliseconds> bound,
-               CliOutput& output, uint32_t workers, const std::string& csvPath) {
+               CliOutput& output, uint32_t workers, const std::string& csvPath,
+               const std::string& resumedBatch) {
     const std::vector<UpgradeTarget> targets = WithoutRepeats(requested);
+    std::vector<JournalCamera> cameras;
+    for (const UpgradeTarget& t : targets) {
+        cameras.push_back({t.address, t.port});
+    }
+    BatchJournalWriter journal = resumedBatch.empty()
+                                     ? BatchJournalWriter::Begin(cameras, {{"workers", workers}})
+                                     : BatchJournalWriter::Continue(resumedBatch, cameras);
+    output.BatchStarted(journal.Id(), cameras.size(), journal.Path(), !resumedBatch.empty());
     CliSession session(workers);
+    session.SetBatchId(journal.Id());
     BatchDispatcher dispatcher(
         session.UpgradeTaskCount(), [&session](uint32_t worker, const BatchCamera& camera) {
             return SendUpgradeRequestTo(session.UpgradeTasks()[worker], camera.address.c_str(),
@@ -233,6 +250,8 @@ int RunUpgrade(const std::vector<UpgradeTarget>& requested, const std::string& u
                                         &session);
         });
     BatchTally tally;
+    tally.journal = &journal;
+    tally.recorder.SetBatch(journal.Id());
     tally.reportFailuresSeen = ReportWriteFailuresSoFar().count;
     const uint64_t failuresBefore = tally.reportFailuresSeen;
     CsvReport csv(csvPath);
