@@ -195,9 +195,11 @@ TEST_F(BatchResume, KilledBatchResumesExactlyTheCamerasLeft) {
     EXPECT_EQ(Cli({"upgrade", "--resume", id, kNet + "2"}).exitCode, 2);
     EXPECT_EQ(Cli({"upgrade", "--resume", "20990101T000000Z-0000"}).exitCode, 2);
     EXPECT_EQ(Cli({"upgrade", "--resume", "../fleet"}).exitCode, 2);
+    EXPECT_EQ(Cli({"upgrade", "--resume", id, "--workers", "3"}).exitCode, 2);
     EXPECT_EQ(sim.Events().size(), quiet);
 
-    const ProgramRun resumed = Cli({"upgrade", "--resume"});
+    const std::filesystem::path csv = folder.Path() / "resumed.csv";
+    const ProgramRun resumed = Cli({"upgrade", "--resume", "--csv", csv.string()});
     ASSERT_FALSE(resumed.timedOut);
     EXPECT_EQ(resumed.exitCode, 1) << resumed.output; // .3 fails again
     std::map<std::string, json> results;
@@ -218,6 +220,13 @@ TEST_F(BatchResume, KilledBatchResumesExactlyTheCamerasLeft) {
     EXPECT_FALSE(results[kNet + "3"]["success"].get<bool>());
     for (const char* host : {"5", "6", "7"}) {
         EXPECT_TRUE(results[kNet + host]["success"].get<bool>()) << results[kNet + host];
+    }
+    std::istringstream rows(FileText(csv));
+    std::string row;
+    std::getline(rows, row); // the header
+    for (int i = 0; i < 4; ++i) {
+        ASSERT_TRUE(std::getline(rows, row));
+        EXPECT_EQ(row.substr(row.size() - id.size() - 2), "," + id + "\r");
     }
     // The cameras done before the kill saw nothing after it.
     const std::map<std::string, int> asked = ChangesAsked(sim, quiet);

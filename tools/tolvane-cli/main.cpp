@@ -284,10 +284,13 @@ int RunUpgradeCommand(const CommandLine& line, CliOutput& output) {
         }
     }
     const bool resume = line.resumeFlag->count() > 0;
-    if (resume == !o.targets.empty()) {
+    const bool workersGiven = line.upgrade->get_option("--workers")->count() > 0;
+    if (resume == !o.targets.empty() || (resume && workersGiven)) {
         const std::string problem =
-            resume ? translate("tolvane-cli", "upgrade --resume takes no cameras")
-                   : translate("tolvane-cli", "upgrade needs cameras, or --resume");
+            !resume ? translate("tolvane-cli", "upgrade needs cameras, or --resume")
+            : workersGiven
+                ? translate("tolvane-cli", "upgrade --resume takes the batch's own workers")
+                : translate("tolvane-cli", "upgrade --resume takes no cameras");
         std::fprintf(stderr, "tolvane-cli: %s\n", problem.c_str());
         return kBadInput;
     }
