@@ -207,3 +207,8 @@ std::optional<BatchJournalState> LastUnfinishedBatch() {
     }
     return std::nullopt;
 }
+
+bool LastBatchUnfinished() {
+    const BatchJournalListing listing = ListBatchJournals();
+    return !listing.batches.empty() && listing.batches.back().Unfinished();
+}

@@ -62,3 +62,5 @@ struct BatchJournalListing {
 BatchJournalListing ListBatchJournals();
 // The latest batch that is unfinished, if any.
 std::optional<BatchJournalState> LastUnfinishedBatch();
+// Whether the latest batch of all is unfinished (the window offers to continue it).
+bool LastBatchUnfinished();
