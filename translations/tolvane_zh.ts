@@ -580,6 +580,14 @@ Exit codes:
         <source>upgrade --resume takes the batch&apos;s own workers</source>
         <translation>upgrade --resume 使用该批量自己的工作线程数</translation>
     </message>
+    <message>
+        <source>(running)</source>
+        <translation>（运行中）</translation>
+    </message>
+    <message>
+        <source>batch %1 is still running in another program</source>
+        <translation>批量 %1 仍在另一个程序中运行</translation>
+    </message>
 </context>
 <context>
     <name>tool</name>

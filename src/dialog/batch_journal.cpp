@@ -81,12 +81,44 @@ std::string BatchJournalPath(const std::string& id) {
     return BatchesFolder() + separator + id + ".jsonl";
 }
 
+namespace {
+
+std::string LockPath(const std::string& id) {
+    const char separator = std::filesystem::path::preferred_separator;
+    return BatchesFolder() + separator + id + ".lock";
+}
+
+} // namespace
+
+bool BatchJournalInUse(const std::string& id) {
+    intptr_t held = -1;
+    if (OSA_fileHoldLock(LockPath(id), &held)) {
+        OSA_fileReleaseLock(held);
+        return false;
+    }
+    return errno == EBUSY;
+}
+
 BatchJournalWriter::BatchJournalWriter(std::string id, std::string path)
-    : m_id(std::move(id)), m_path(std::move(path)) {}
+    : m_id(std::move(id)), m_path(std::move(path)) {
+    // Without the lock (a folder not writable) the journal goes on: its
+    // records are what matters, and their loss is reported.
+    if (!OSA_fileHoldLock(LockPath(m_id), &m_lock)) {
+        m_lock = -1;
+    }
+}
 
 BatchJournalWriter::BatchJournalWriter(BatchJournalWriter&& other) noexcept
-    : m_id(std::move(other.m_id)), m_path(std::move(other.m_path)),
-      m_started(std::move(other.m_started)) {}
+    : m_id(std::move(other.m_id)), m_path(std::move(other.m_path)), m_lock(other.m_lock),
+      m_started(std::move(other.m_started)) {
+    other.m_lock = -1;
+}
+
+BatchJournalWriter::~BatchJournalWriter() {
+    if (m_lock != -1) {
+        OSA_fileReleaseLock(m_lock);
+    }
+}
 
 BatchJournalWriter BatchJournalWriter::Begin(const std::vector<JournalCamera>& cameras,
                                              const json& options) {

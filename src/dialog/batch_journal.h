@@ -42,12 +42,15 @@ bool IsBatchId(const std::string& text);
 // The data folder's batches folder, and a journal in it.
 std::string BatchesFolder();
 std::string BatchJournalPath(const std::string& id);
+// True while a writer of batch `id` lives, in this program or another; a
+// run that was killed or crashed holds it no more.
+bool BatchJournalInUse(const std::string& id);
 
 // Appends the records of one batch. Each record is one whole line, appended
 // under a lock, so that a reader never takes half a record for one; a
 // record that cannot be written is counted as a lost report
 // (engine/report_failures.h). One writer per batch; its calls may come from
-// any thread.
+// any thread. While it lives, BatchJournalInUse tells so.
 class BatchJournalWriter {
 public:
     // A new batch with a fresh id: its first record names the cameras in
@@ -60,6 +63,7 @@ public:
                                        const std::vector<JournalCamera>& cameras);
 
     BatchJournalWriter(BatchJournalWriter&& other) noexcept;
+    ~BatchJournalWriter();
 
     const std::string& Id() const { return m_id; }
     const std::string& Path() const { return m_path; }
@@ -74,6 +78,7 @@ private:
 
     std::string m_id;
     std::string m_path;
+    intptr_t m_lock = -1; // held while the writer lives
     std::mutex m_mutex;
     std::set<std::pair<std::string, int32_t>> m_started;
 };

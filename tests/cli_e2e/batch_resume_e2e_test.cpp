@@ -100,7 +100,9 @@ protected:
         std::error_code ignored;
         for (const auto& entry :
              std::filesystem::directory_iterator(folder.Path() / "batches", ignored)) {
-            return JsonLines(FileText(entry.path()));
+            if (entry.path().extension() == ".jsonl") {
+                return JsonLines(FileText(entry.path()));
+            }
         }
         return {};
     }
@@ -153,12 +155,13 @@ TEST_F(BatchResume, KilledBatchResumesExactlyTheCamerasLeft) {
     for (const std::string& camera : working) {
         EXPECT_FALSE(sim.WaitEvent(camera, "POST /api/v1/firmware", "receiving").is_null());
     }
+    const std::string id = journal.at(0).value("batch", "");
+    EXPECT_EQ(Cli({"upgrade", "--resume", id}).exitCode, 2); // still running
     ::kill(cli, SIGKILL);
     int status = 0;
     ::waitpid(cli, &status, 0);
     ASSERT_EQ(Named(journal, "address", Is("record", "end")), finished)
         << FileText(folder.Path() / "first.out");
-    const std::string id = journal.front().value("batch", "");
     for (const std::string& camera : working) {
         ASSERT_FALSE(sim.WaitEvent(camera, "POST /api/v1/firmware", "upload lost").is_null());
     }

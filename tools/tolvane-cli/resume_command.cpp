@@ -74,7 +74,19 @@ uint32_t BatchWorkers(const BatchJournalState& batch) {
 }
 
 const char* StateWord(const BatchJournalState& batch) {
+    if (BatchJournalInUse(batch.id)) {
+        return "running";
+    }
     return batch.Unfinished() ? "unfinished" : "finished";
+}
+
+// Behind a batch's counts in the table: whether it is running or unfinished.
+std::string ShownState(const BatchJournalState& batch) {
+    const std::string word = StateWord(batch);
+    if (word == "running") {
+        return "\t" + translate("tolvane-cli", "(running)");
+    }
+    return word == "unfinished" ? "\t" + translate("tolvane-cli", "(unfinished)") : "";
 }
 
 } // namespace
@@ -86,6 +98,12 @@ int RunResume(const std::string& id, const std::string& user, const std::string&
     const std::optional<BatchJournalState> batch = BatchToResume(id, &badId);
     if (!batch) {
         return badId ? kBadInput : 0;
+    }
+    if (BatchJournalInUse(batch->id)) {
+        // Two runs upgrading the same cameras at once would fight over them.
+        Say(Fill(translate("tolvane-cli", "batch %1 is still running in another program"),
+                 {batch->id}));
+        return kBadInput;
     }
     PrintSkipped(*batch, asJson);
     const std::vector<JournalCamera> left = batch->CamerasLeft();
@@ -129,10 +147,9 @@ int RunBatches(bool asJson, std::FILE* out) {
                              .dump(-1, ' ', false, json::error_handler_t::replace)
                              .c_str());
         } else {
-            std::fprintf(
-                out, "%s\t%s\t%zu\t%d\t%d\t%d\t%d%s\n", b.id.c_str(), OneLineText(b.time).c_str(),
-                b.cameras.size(), c.done, c.failed, c.notStarted, c.inProgress,
-                b.Unfinished() ? ("\t" + translate("tolvane-cli", "(unfinished)")).c_str() : "");
+            std::fprintf(out, "%s\t%s\t%zu\t%d\t%d\t%d\t%d%s\n", b.id.c_str(),
+                         OneLineText(b.time).c_str(), b.cameras.size(), c.done, c.failed,
+                         c.notStarted, c.inProgress, ShownState(b).c_str());
         }
     }
     std::fflush(out);
