@@ -9,7 +9,7 @@ PACKAGES=(
   qt6-base-dev qt6-base-dev-tools libgl-dev qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools
   qt6-translations-l10n
   libcurl4-openssl-dev libssl-dev nlohmann-json3-dev libasio-dev libcli11-dev
-  fonts-noto-cjk xvfb xauth x11-utils imagemagick
+  fonts-noto-cjk xvfb xauth x11-utils imagemagick xdotool
   iproute2 procps
   ansible-core
   dpkg-dev help2man lintian desktop-file-utils

@@ -5,6 +5,7 @@
 // of camsim on loopback, time scaled down, through the real dialog and the
 // network SDK: makespan against the fixed waits, window-thread time per
 // note, resident memory. Prints figures; never fails on them.
+#include "bench_clock.h"
 #include "camsim_harness.h"
 #include "device_list_ctrl.h"
 #include "engine/program_folder.h"
@@ -12,6 +13,7 @@
 #include "engine/version_worker.h"
 #include "fake_sdk.h"
 #include "message_box.h"
+#include "search_bench.h"
 #include "tolvane_dlg.h"
 #include "virtual_clock.h"
 
@@ -31,39 +33,6 @@
 #include <vector>
 
 namespace {
-
-double ThreadCpuMs() {
-    timespec ts{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
-    return ts.tv_sec * 1e3 + ts.tv_nsec / 1e6;
-}
-
-double WallMs() {
-    return std::chrono::duration<double, std::milli>(
-               std::chrono::steady_clock::now().time_since_epoch())
-        .count();
-}
-
-long ResidentKiB() {
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line)) {
-        if (line.rfind("VmRSS:", 0) == 0)
-            return std::stol(line.substr(6));
-    }
-    return -1;
-}
-
-// Processes events until `done` or the bound; returns false on the bound.
-template <class Done> bool PumpUntil(Done done, double boundMs) {
-    const double end = WallMs() + boundMs;
-    while (!done()) {
-        if (WallMs() > end)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-    }
-    return true;
-}
 
 void InsertThousand() {
     VirtualClock clock;
@@ -144,13 +113,13 @@ void BatchOfHundred() {
 
 constexpr double kScale = 0.01;
 
-// 1000 cameras on 127.60.x.y, one port for all; rows as the search fills them.
+// 1000 cameras on 127.101.x.y, one port for all; rows as the search fills them.
 std::vector<std::string> FleetOfThousand(const std::filesystem::path& folder, unsigned short port,
                                          std::unique_ptr<harness::CamsimProcess>* sim) {
     std::vector<std::string> addresses;
     nlohmann::json cameras = nlohmann::json::array();
     for (int i = 0; i < 1000; ++i) {
-        addresses.push_back("127.60." + std::to_string(i / 250) + "." +
+        addresses.push_back("127.101." + std::to_string(i / 250) + "." +
                             std::to_string(i % 250 + 2));
         cameras.push_back({{"address", addresses.back()}, {"version", "5.1.7.1"}});
     }
@@ -225,7 +194,8 @@ void BatchOfThousand() {
 
 } // namespace
 
-// Arguments choose the runs (insert, batch100, batch1000); none: all three.
+// Arguments choose the runs (insert, batch100, batch1000, search N); none:
+// the first three.
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -236,15 +206,18 @@ int main(int argc, char** argv) {
     std::vector<std::string> runs(argv + 1, argv + argc);
     if (runs.empty())
         runs = {"insert", "batch100", "batch1000"};
-    for (const std::string& run : runs) {
-        if (run == "insert")
+    for (size_t i = 0; i < runs.size(); ++i) {
+        const std::string& run = runs[i];
+        if (run == "search" && i + 1 < runs.size())
+            SearchFleet(std::stoi(runs[++i]));
+        else if (run == "insert")
             InsertThousand();
         else if (run == "batch100")
             BatchOfHundred();
         else if (run == "batch1000")
             BatchOfThousand();
         else
-            std::printf("unknown run '%s' (insert, batch100, batch1000)\n", run.c_str());
+            std::printf("unknown run '%s' (insert, batch100, batch1000, search N)\n", run.c_str());
     }
     return 0;
 }

@@ -4,6 +4,8 @@
 // written once, here, for every window.
 #pragma once
 
+#include "dialog/device_index.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -23,8 +25,16 @@ public:
     virtual void SelectRow(int row) = 0;
     virtual void DeleteAllItems() = 0;
 
+    // The index of these rows. Rows added or removed other than through the
+    // functions below (a test filling the control itself) are read back into
+    // it first: it always describes the rows as they are.
+    DeviceIndex& Index() const;
+
 protected:
     ~DeviceRows() = default;
+
+private:
+    mutable DeviceIndex m_index;
 };
 
 // The tick that the next click on the tick column's heading gives every row.
@@ -35,8 +45,12 @@ extern int32_t g_bSelectAll;
 bool IsAddressLess(const std::string& first, const std::string& second);
 
 // A found camera: a new row in address order (behind equal and unordered
-// addresses), selected, with its address and port. Returns the row.
+// addresses), selected, with its address and port. Returns the row; -1 when
+// the camera (address and port) is listed already, which changes nothing.
 int AddFoundRow(DeviceRows& rows, const std::string& address, int32_t port);
+
+// Empties the list.
+void ClearRows(DeviceRows& rows);
 
 // The first row showing the address; -1 when none does.
 int FindRow(const DeviceRows& rows, const std::string& address);

@@ -27,18 +27,18 @@ bool SplitAddress(std::string_view text, int64_t (&parts)[4]) {
 
 } // namespace
 
+std::optional<AddressKey> AddressKeyOf(std::string_view text) {
+    int64_t parts[4];
+    if (!SplitAddress(text, parts)) {
+        return std::nullopt;
+    }
+    return AddressKey{parts[0], parts[1], parts[2], parts[3]};
+}
+
 bool AddressLess(std::string_view first, std::string_view second) {
-    int64_t left[4];
-    int64_t right[4];
-    if (!SplitAddress(first, left) || !SplitAddress(second, right)) {
-        return false;
-    }
-    for (int i = 0; i < 4; ++i) {
-        if (left[i] != right[i]) {
-            return left[i] < right[i];
-        }
-    }
-    return false;
+    const std::optional<AddressKey> left = AddressKeyOf(first);
+    const std::optional<AddressKey> right = AddressKeyOf(second);
+    return left && right && *left < *right;
 }
 
 } // namespace netaddr

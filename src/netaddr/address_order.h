@@ -2,6 +2,9 @@
 // the search output of the command line show cameras the same way.
 #pragma once
 
+#include <array>
+#include <cstdint>
+#include <optional>
 #include <string_view>
 
 namespace netaddr {
@@ -13,5 +16,10 @@ namespace netaddr {
 // leaves such a text where it arrived and keeps equal addresses in arrival
 // order. This is not a strict weak order over such texts: insert, do not sort.
 bool AddressLess(std::string_view first, std::string_view second);
+
+// The four numbers AddressLess compares, in order; nothing for a text that is
+// not four parts. Lexicographic order of keys is AddressLess.
+using AddressKey = std::array<int64_t, 4>;
+std::optional<AddressKey> AddressKeyOf(std::string_view text);
 
 } // namespace netaddr

@@ -151,10 +151,12 @@ QString DeviceListCtrl::GetItemText(int row, int column) const {
 }
 
 void DeviceListCtrl::SetItemData(int row, uintptr_t data) {
-    if (row < 0 || row >= rowCount())
+    if (row < 0 || row >= rowCount() || (item(row, 0) && GetItemData(row) == data))
         return;
     CellItem(row, 0)->setData(kItemDataRole, QVariant::fromValue<qulonglong>(data));
-    viewport()->update();
+    // The state colours the whole row: that row is repainted, not the list
+    // (nothing when it is scrolled out of view).
+    viewport()->update(QRect(0, rowViewportPosition(row), viewport()->width(), rowHeight(row)));
 }
 
 uintptr_t DeviceListCtrl::GetItemData(int row) const {

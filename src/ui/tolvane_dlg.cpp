@@ -9,7 +9,6 @@
 #include "engine/version_worker.h"
 #include "i18n/translations.h"
 #include "ip_address_ctrl.h"
-#include "note_event.h"
 #include "osa/osa_tsk.h"
 #include "sdk/lpr_sdk.h"
 #include "status_line.h"
@@ -21,11 +20,22 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QTimer>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
 
 namespace {
+
+QEvent::Type DrainEventType() {
+    static const auto type = static_cast<QEvent::Type>(QEvent::registerEventType());
+    return type;
+}
+
+// Notes handled before the window thread paints and reads input again.
+constexpr std::chrono::milliseconds kNoteSlice{4};
+// How often version reads that wait are offered to the worker's mailbox again.
+constexpr int kVersionRetryMs = 20;
 
 int64_t NowNs() {
     return std::chrono::duration_cast<std::chrono::nanoseconds>(
@@ -40,6 +50,13 @@ CTolvaneDlg::CTolvaneDlg(QWidget* parent)
           return ::SendUpgradeRequest(m_upgradeTasks.data(), worker, camera.address.c_str(),
                                       camera.port, camera.user.c_str(), camera.password.c_str(),
                                       this);
+      }),
+      m_notes([this] { QCoreApplication::postEvent(this, new QEvent(DrainEventType())); }),
+      m_versions([this](const std::string& address, int32_t port) {
+          return ::SendVersionRequest(m_versionTask, address.c_str(), port, this);
+      }),
+      m_foundNotes(*this, [this](uint32_t message, uintptr_t wParam, intptr_t lParam) {
+          m_notes.Post(message, wParam, lParam);
       }) {
     m_state.SetTranslator(i18n::TrUtf8);
     m_hIcon = QIcon(QStringLiteral(":/tolvane/tolvane.png"));
@@ -61,10 +78,15 @@ void CTolvaneDlg::OnInitDialog() {
     setWindowIcon(m_hIcon);
 
     // Posts from the workers and the search callback arrive on any thread;
-    // posting an event is thread-safe and never blocks.
+    // queueing a note is thread-safe and never blocks for long.
     m_noteWindow = RegisterNoteWindow([this](uint32_t message, uintptr_t wParam, intptr_t lParam) {
-        QCoreApplication::postEvent(this, new NoteEvent(message, wParam, lParam));
+        m_notes.Post(message, wParam, lParam);
     });
+    // Each found camera's version read is offered again until the worker's
+    // mailbox takes it, also when no version note comes to prompt it.
+    m_versionTimer = new QTimer(this);
+    m_versionTimer->setInterval(kVersionRetryMs);
+    connect(m_versionTimer, &QTimer::timeout, this, [this] { PumpVersions(); });
 
     m_listDevices->SetRowColourFn(&CTolvaneDlg::RowColour);
     m_listDevices->InsertColumn(COL_CHECK, i18n::Tr("ui", ui_text::kColumnCheck), Qt::AlignHCenter,
@@ -135,15 +157,21 @@ QString CTolvaneDlg::ApplicationName() {
 }
 
 bool CTolvaneDlg::event(QEvent* event) {
-    if (event->type() != NoteEvent::EventType())
+    if (event->type() != DrainEventType())
         return QDialog::event(event);
-    auto* note = static_cast<NoteEvent*>(event);
-    // After the close sequence the dialog handles nothing more: the event
-    // frees the note when it is destroyed.
-    if (!m_state.Closed()) {
-        note->Take();
-        DispatchNote(note->Message(), note->WParam(), note->LParam());
+    // After the close sequence the dialog handles nothing more.
+    if (m_state.Closed()) {
+        m_notes.FreeAll();
+        return true;
     }
+    m_notes.Drain(
+        [this](const NoteBatch::Note& note) {
+            if (m_state.Closed())
+                FreeNoteMessage(note.message, note.wParam, note.lParam);
+            else
+                DispatchNote(note.message, note.wParam, note.lParam);
+        },
+        kNoteSlice);
     return true;
 }
 
@@ -151,7 +179,11 @@ void CTolvaneDlg::DispatchNote(uint32_t message, uintptr_t wParam, intptr_t lPar
     const int64_t start = NowNs();
     switch (message) {
     case WM_DEVICE_FOUND:
-        OnDeviceFound(wParam, lParam);
+        // A report of a search stopped since: its camera is not in this list.
+        if (m_foundNotes.IsCurrent(wParam))
+            OnDeviceFound(wParam, lParam);
+        else
+            FreeNoteMessage(message, wParam, lParam);
         break;
     case WM_UPGRADE_RESULT:
         OnUpgradeResult(wParam, lParam);

@@ -3,9 +3,12 @@
 
 #include "dialog/dialog_ids.h"
 #include "dialog/dialog_state.h"
+#include "dialog/found_notes.h"
+#include "dialog/version_queue.h"
 #include "dialog_units.h"
 #include "engine/requests_notes.h"
 #include "list_rows.h"
+#include "note_batch.h"
 
 #include <QColor>
 #include <QDialog>
@@ -29,6 +32,7 @@ class QMenu;
 class QLineEdit;
 class QMenu;
 class QPushButton;
+class QTimer;
 class StatusLine;
 struct OsaTask;
 
@@ -98,6 +102,8 @@ public:
     int64_t LongestHandlerNs() const { return m_longestHandlerNs; }
     int64_t TotalHandlerNs() const { return m_totalHandlerNs; }
     int64_t HandledNotes() const { return m_handledNotes; }
+    // Version reads kept for the version worker, not yet sent.
+    size_t VersionsWaiting() const { return m_versions.Waiting(); }
     void ResetHandlerTiming() { m_longestHandlerNs = m_totalHandlerNs = m_handledNotes = 0; }
 
     // Plan, export and retry: their context-menu entries and handlers.
@@ -133,6 +139,8 @@ private:
     void CreateTasks();
     void StopWorkersAndSdk();
     void DispatchNote(uint32_t message, uintptr_t wParam, intptr_t lParam);
+    void ClearList();
+    void PumpVersions();
     void TimeHandler(int64_t startNs);
     bool FinishBatchIfDone();
     // After an upgrade or batch: a box when history or log lines were lost.
@@ -179,4 +187,10 @@ private:
     QPointer<CPlanDlg> m_planDlg;
     int64_t m_totalHandlerNs = 0;
     int64_t m_handledNotes = 0;
+
+    // Declared last: destroyed first, while the members their sinks reach live.
+    NoteBatch m_notes;       // every note posted to the dialog, handled in bursts
+    VersionQueue m_versions; // version reads the worker's mailbox has no room for yet
+    QTimer* m_versionTimer = nullptr;
+    FoundNotes m_foundNotes; // the search's reports, marked with its generation
 };

@@ -5,6 +5,7 @@
 
 #include <QCloseEvent>
 #include <QKeyEvent>
+#include <QTimer>
 
 bool CTolvaneDlg::OnClose() {
     if (!m_state.CloseEnabled())
@@ -22,6 +23,10 @@ void CTolvaneDlg::StopWorkersAndSdk() {
     // queued are freed undispatched.
     StopEngine(m_upgradeTasks.data(), m_upgradeTasks.size(), m_versionTask, m_noteWindow.load());
     m_noteWindow = 0;
+    m_foundNotes.Close();
+    m_versions.Clear();
+    if (m_versionTimer)
+        m_versionTimer->stop();
 }
 
 void CTolvaneDlg::closeEvent(QCloseEvent* event) {

@@ -57,7 +57,8 @@ void CTolvaneDlg::OnAddDevice() {
     // typed port once its answer can no longer come.
     const int wait = started == 0 ? static_cast<int>(LprProbeDurationMs(1)) + kAnswerMarginMs : 0;
     const QString text = QString::fromStdString(netaddr::FormatIpv4(address));
-    QTimer::singleShot(wait, this, [this, text, port] {
+    // Tied to the receiver: a search that empties the list meanwhile drops it.
+    QTimer::singleShot(wait, m_probeReceiver, [this, text, port] {
         if (!m_state.Closed() && FindRow(text) < 0)
             OnDeviceFound(port,
                           reinterpret_cast<intptr_t>(new FoundDeviceNote(text.toStdString())));

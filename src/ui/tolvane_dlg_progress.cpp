@@ -95,6 +95,8 @@ intptr_t CTolvaneDlg::OnDeviceVersion(uintptr_t wParam, intptr_t /*lParam*/) {
         return 0;
     SetRowVersion(FieldQText(note->address), FieldQText(note->version));
     delete note;
+    // The worker has taken another request: room for one that waits.
+    PumpVersions();
     return 0;
 }
 

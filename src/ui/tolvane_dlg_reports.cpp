@@ -66,9 +66,9 @@ void CTolvaneDlg::OnTickFailedMenu() {
 }
 
 void CTolvaneDlg::NoteRowStarted(const QString& address) {
-    for (int row = 0; row < m_listDevices->GetItemCount(); ++row) {
+    for (const int row : m_rows.Index().RowsOf(address.toStdString())) {
         QTableWidgetItem* item = m_listDevices->item(row, COL_IP);
-        if (!item || item->text() != address)
+        if (!item)
             continue;
         // A row that already has an end belongs to an earlier run.
         if (item->data(kRoleStart).isNull() || !item->data(kRoleEnd).isNull()) {
@@ -83,9 +83,9 @@ void CTolvaneDlg::NoteRowResult(const QString& address, const UpgradeResultNote&
     const QString before = QString::fromStdString(FieldText(note.versionBefore));
     const QString end = Now();
     const QString detail = QString::fromStdString(ResultDetailText(note, code, i18n::TrUtf8));
-    for (int row = 0; row < m_listDevices->GetItemCount(); ++row) {
+    for (const int row : m_rows.Index().RowsOf(address.toStdString())) {
         QTableWidgetItem* item = m_listDevices->item(row, COL_IP);
-        if (!item || item->text() != address)
+        if (!item)
             continue;
         // Not read by the run: the version the list showed when it began.
         item->setData(kRoleBefore,

@@ -19,6 +19,15 @@ CTolvaneDlg::CTolvaneDlg()
           return ::SendUpgradeRequest(m_upgradeTasks.data(), worker, camera.address.c_str(),
                                       camera.port, camera.user.c_str(), camera.password.c_str(),
                                       this);
+      }),
+      m_versions([this](const std::string& address, int32_t port) {
+          return ::SendVersionRequest(m_versionTask, address.c_str(), port, this);
+      }),
+      // Read on the search's thread once the dialog's window exists: every
+      // search renews this note window after WM_INITDIALOG.
+      m_foundNotes(*this, [this](uint32_t message, uintptr_t wParam, intptr_t lParam) {
+          if (!PostMessageW(m_hWnd, message, wParam, lParam))
+              FreeNoteMessage(message, wParam, lParam);
       }) {
     m_hIcon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME));
     m_state.SetTranslator(i18n::TableTrUtf8);
@@ -61,7 +70,16 @@ INT_PTR CTolvaneDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return handled ? TRUE : FALSE;
     }
     case WM_DEVICE_FOUND:
-        OnDeviceFound(wParam, lParam);
+        // A report of a search stopped since: its camera is not in this list.
+        if (m_foundNotes.IsCurrent(wParam))
+            OnDeviceFound(wParam, lParam);
+        else
+            FreeNoteMessage(message, wParam, lParam);
+        return TRUE;
+    case WM_TIMER:
+        if (wParam != kVersionTimer)
+            return FALSE;
+        PumpVersions();
         return TRUE;
     case WM_UPGRADE_RESULT:
         OnUpgradeResult(wParam, lParam);

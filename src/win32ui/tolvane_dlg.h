@@ -3,6 +3,8 @@
 #pragma once
 
 #include "dialog/dialog_state.h"
+#include "dialog/found_notes.h"
+#include "dialog/version_queue.h"
 #include "engine/requests_notes.h"
 #include "list_view_rows.h"
 
@@ -61,6 +63,7 @@ private:
     // After an upgrade or batch: a box when history or log lines were lost.
     void ShowReportFailureNotice();
     void FreeQueuedNotes();
+    void PumpVersions();
 
     HWND m_hWnd = nullptr;
     HICON m_hIcon = nullptr;
@@ -75,6 +78,12 @@ private:
     std::string m_strBatchStatus;
     std::atomic<int32_t> m_bRunning{1};
     std::atomic<NoteWindow> m_noteWindow{0};
+    // Version reads the worker's mailbox has no room for yet, offered again
+    // at each version note and on a timer.
+    VersionQueue m_versions;
+    static constexpr UINT_PTR kVersionTimer = 1;
+    // The search's reports, marked with its generation.
+    FoundNotes m_foundNotes;
 };
 
 // The caption of the summary box: the executable's name without extension.

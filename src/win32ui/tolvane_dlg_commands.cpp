@@ -87,8 +87,12 @@ LRESULT CTolvaneDlg::OnCustomDrawDeviceList(NMLVCUSTOMDRAW& draw) {
 
 void CTolvaneDlg::OnBnClickedSearch() {
     LprSdkActive().LprStopFindDevice();
-    m_listDevices.DeleteAllItems();
-    LprSdkActive().LprStartFindDevice(FindDeviceCallback, static_cast<NoteOwner*>(this));
+    // The list goes with its waiting version reads and the stopped search's reports.
+    ClearRows(m_listDevices);
+    m_versions.Clear();
+    KillTimer(m_hWnd, kVersionTimer);
+    m_foundNotes.Renew();
+    LprSdkActive().LprStartFindDevice(FindDeviceCallback, static_cast<NoteOwner*>(&m_foundNotes));
 }
 
 void CTolvaneDlg::OnColumnClickDeviceList(int column) {
@@ -165,5 +169,8 @@ void CTolvaneDlg::StopWorkersAndSdk() {
     // still queued are freed undispatched.
     StopEngine(m_upgradeTasks.data(), m_upgradeTasks.size(), m_versionTask, m_noteWindow.load());
     m_noteWindow = 0;
+    m_foundNotes.Close();
+    m_versions.Clear();
+    KillTimer(m_hWnd, kVersionTimer);
     FreeQueuedNotes();
 }

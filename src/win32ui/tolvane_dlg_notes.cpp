@@ -8,14 +8,21 @@ intptr_t CTolvaneDlg::OnDeviceFound(uintptr_t wParam, intptr_t lParam) {
     auto* note = reinterpret_cast<FoundDeviceNote*>(lParam);
     if (!note)
         return 0;
-    const int32_t port = static_cast<int32_t>(wParam & 0xFFFF);
-    AddFoundRow(m_listDevices, *note, port);
-    // A refused request (full mailbox, or an address too long for a request)
-    // leaves the version cell empty; a later search asks again.
-    if (m_versionTask)
-        ::SendVersionRequest(m_versionTask, note->c_str(), port, this);
+    const int32_t port = FoundPort(wParam);
+    // A camera already listed keeps its one row and its one version read.
+    if (AddFoundRow(m_listDevices, *note, port) >= 0 && m_versionTask) {
+        m_versions.Request(*note, port);
+        PumpVersions();
+    }
     delete note;
     return 0;
+}
+
+void CTolvaneDlg::PumpVersions() {
+    if (m_versions.Pump() > 0)
+        SetTimer(m_hWnd, kVersionTimer, 20, nullptr);
+    else
+        KillTimer(m_hWnd, kVersionTimer);
 }
 
 intptr_t CTolvaneDlg::OnUpgradeProgress(uintptr_t wParam, intptr_t lParam) {
@@ -87,6 +94,8 @@ intptr_t CTolvaneDlg::OnDeviceVersion(uintptr_t wParam, intptr_t /*lParam*/) {
         return 0;
     SetRowsVersion(m_listDevices, FieldText(note->address), FieldText(note->version));
     delete note;
+    // The worker has taken another request: room for one that waits.
+    PumpVersions();
     return 0;
 }
 

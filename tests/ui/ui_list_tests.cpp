@@ -94,14 +94,17 @@ void ListTests::foundCamerasGoInAddressOrderAndGetTheirVersions() {
     QCOMPARE(list->GetItemData(0), ROW_STATE_NONE);
     QVERIFY(!list->GetCheck(0));
 
-    // A second report of a known camera goes right below it; a text that is
-    // not an address goes to the bottom, and later rows pass over it.
+    // A second report of a listed camera changes nothing; its address on
+    // another port goes right below it; a text that is not an address goes
+    // to the bottom, and later rows pass over it.
     Report(*rig.dlg, "10.0.0.2");
+    Report(*rig.dlg, "10.0.0.2", 81);
     Report(*rig.dlg, "camera-7");
     Report(*rig.dlg, "10.0.0.3", 70000);
     QTRY_COMPARE(list->GetItemCount(), 6);
     QCOMPARE(Column(list, COL_IP), QStringList({"10.0.0.1", "10.0.0.2", "10.0.0.2", "10.0.0.3",
                                                 "10.0.0.10", "camera-7"}));
+    QCOMPARE(list->GetItemText(2, COL_PORT), QStringLiteral("81"));
     QCOMPARE(list->GetSelectedRow(), 3);
     // Only the low 16 bits of a port travel.
     QCOMPARE(list->GetItemText(3, COL_PORT), QStringLiteral("4464"));

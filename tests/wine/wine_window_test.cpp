@@ -3,6 +3,9 @@
 // the search with the versions, ticking all rows from the heading, the
 // batch with its lock and refused close, the results, row colours and the
 // summary box, and the close. Prints every failed check; exit code 1 if any.
+// With TOLVANE_WINE_SEARCH_CAMERAS=N, against a fleet of N cameras instead:
+// the search button clicked twice in quick succession by the mouse, then
+// every camera listed once, with its version.
 //   wine_window_test.exe TOLVANE_EXE ADDRESS_PREFIX [SCREENSHOT.bmp]
 #include "fleet_expectations.h"
 #include "remote_window.h"
@@ -10,7 +13,9 @@
 
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <functional>
+#include <set>
 #include <string>
 #include <thread>
 
@@ -155,6 +160,45 @@ void RunBatch(HANDLE process, DWORD processId, HWND dialog, const std::string& p
         Check(SaveWindowImage(dialog, screenshot), std::string("screenshot ") + screenshot);
 }
 
+// A left click at the centre of a control, through the system's input queue.
+void MouseClick(HWND control) {
+    RECT rect;
+    GetWindowRect(control, &rect);
+    SetCursorPos((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
+    INPUT press[2] = {};
+    press[0].type = press[1].type = INPUT_MOUSE;
+    press[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    press[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    SendInput(2, press, sizeof(INPUT));
+}
+
+void RunDoubleSearch(HANDLE process, HWND dialog, int cameras) {
+    RemoteList list(process, GetDlgItem(dialog, kIdcList));
+    SetForegroundWindow(dialog);
+    // The first press by the mouse. The system hands input over only once no
+    // posted message waits, so the second is posted: it then waits in line
+    // with the first search's reports, and those behind it reach the new list.
+    MouseClick(GetDlgItem(dialog, kIdcSearch));
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    Click(dialog, kIdcSearch);
+    Check(WaitFor([&] { return list.Count() >= cameras; }, 60),
+          "search lists " + std::to_string(cameras) + " cameras");
+    const auto versionsRead = [&] {
+        for (int i = 0; i < list.Count(); ++i)
+            if (list.Text(i, 3).empty())
+                return false;
+        return true;
+    };
+    Check(WaitFor(versionsRead, 120), "every row has its version");
+    // Late reports of the first search would be listed by now.
+    std::this_thread::sleep_for(std::chrono::seconds(1));
+    std::set<std::string> listed;
+    for (int i = 0; i < list.Count(); ++i)
+        listed.insert(list.Text(i, 1) + ":" + list.Text(i, 2));
+    Check(list.Count() == cameras, "rows: " + std::to_string(list.Count()));
+    Check(static_cast<int>(listed.size()) == list.Count(), "no camera listed twice");
+}
+
 } // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -183,7 +227,11 @@ int wmain(int argc, wchar_t** argv) {
         },
         60);
     Check(dialog != nullptr, "main dialog with its caption");
-    if (dialog) {
+    const char* searchCameras = std::getenv("TOLVANE_WINE_SEARCH_CAMERAS");
+    if (dialog && searchCameras) {
+        RunDoubleSearch(child.hProcess, dialog, std::atoi(searchCameras));
+        PostMessageW(dialog, WM_CLOSE, 0, 0);
+    } else if (dialog) {
         RunBatch(child.hProcess, child.dwProcessId, dialog, prefix,
                  screenshot.empty() ? nullptr : screenshot.c_str());
         PostMessageW(dialog, WM_CLOSE, 0, 0);

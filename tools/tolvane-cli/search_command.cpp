@@ -1,6 +1,7 @@
 #include "search_command.h"
 
 #include "cli_session.h"
+#include "dialog/version_queue.h"
 #include "netaddr/address_order.h"
 #include "netaddr/dotted_ipv4.h"
 #include "osa/osa_sleep.h"
@@ -10,7 +11,6 @@
 #include <algorithm>
 #include <atomic>
 #include <cstdio>
-#include <deque>
 #include <string>
 #include <vector>
 
@@ -56,16 +56,15 @@ std::vector<FoundCamera> InAddressOrder(const std::vector<FoundCamera>& cameras)
 
 // A camera once per (address, port); an added address that did not answer
 // is listed with its typed port unless the address answered on another.
-void AddCamera(std::vector<FoundCamera>& cameras,
-               std::deque<std::pair<std::string, uint32_t>>& backlog, const std::string& address,
-               uint32_t port, bool unlessAddressKnown = false) {
+void AddCamera(std::vector<FoundCamera>& cameras, VersionQueue& versions,
+               const std::string& address, uint32_t port, bool unlessAddressKnown = false) {
     for (const FoundCamera& camera : cameras) {
         if (camera.address == address && (unlessAddressKnown || camera.port == port)) {
             return;
         }
     }
     cameras.push_back({address, port, ""});
-    backlog.emplace_back(address, port);
+    versions.Request(address, static_cast<int32_t>(port));
 }
 
 // Starts the unicast probes; returns when their answers are in.
@@ -93,25 +92,20 @@ int RunSearch(double seconds, std::optional<std::chrono::milliseconds> versionBo
     CliSession session;
     QueueMarker marker;
     std::vector<FoundCamera> cameras;
-    // Requests the version worker's full mailbox refused for now; unlike the
-    // window, the command sends them again once there is room.
-    std::deque<std::pair<std::string, uint32_t>> backlog;
+    // Requests the version worker's full mailbox refused for now wait in
+    // the version queue the window uses too.
+    VersionQueue versions([&session](const std::string& address, int32_t port) {
+        return SendVersionRequest(session.VersionTask(), address.c_str(), port, &session);
+    });
     bool markerSent = false;
 
     auto sendBacklog = [&](bool withMarker) {
         if (session.VersionTask() == nullptr) {
-            backlog.clear(); // no version worker: versions stay empty
+            versions.Clear(); // no version worker: versions stay empty
             return;
         }
-        while (!backlog.empty()) {
-            const auto& [address, port] = backlog.front();
-            const int32_t sent = SendVersionRequest(session.VersionTask(), address.c_str(),
-                                                    static_cast<int32_t>(port), &session);
-            if (sent == SEND_REFUSED) {
-                return; // mailbox full: again once the worker has taken one
-            }
-            // Sent, or an address too long for a request: its version stays empty.
-            backlog.pop_front();
+        if (versions.Pump() > 0) {
+            return; // mailbox full: again once the worker has taken one
         }
         if (withMarker && !markerSent && session.VersionTask() != nullptr) {
             markerSent =
@@ -121,7 +115,7 @@ int RunSearch(double seconds, std::optional<std::chrono::milliseconds> versionBo
     auto handle = [&](const PostedNote& note) {
         if (note.message == WM_DEVICE_FOUND) {
             const auto* address = reinterpret_cast<const FoundDeviceNote*>(note.lParam);
-            AddCamera(cameras, backlog, *address, static_cast<uint32_t>(note.wParam));
+            AddCamera(cameras, versions, *address, static_cast<uint32_t>(note.wParam));
         } else if (note.message == WM_DEVICE_VERSION) {
             const auto* version = reinterpret_cast<const DeviceVersionNote*>(note.wParam);
             const std::string address = FieldText(version->address);
@@ -158,7 +152,7 @@ int RunSearch(double seconds, std::optional<std::chrono::milliseconds> versionBo
         handle(raced);
     }
     for (const auto& [value, port] : probes.added) {
-        AddCamera(cameras, backlog, netaddr::FormatIpv4(value), port, /*unlessAddressKnown=*/true);
+        AddCamera(cameras, versions, netaddr::FormatIpv4(value), port, /*unlessAddressKnown=*/true);
     }
 
     const auto versionEnd =
