@@ -576,6 +576,74 @@ Exit codes:
         <source>try %1 failed; it will be tried again</source>
         <translation>第%1次尝试失败，将重试</translation>
     </message>
+    <message>
+        <source>batch %1 resumed: %2 camera(s), journal %3</source>
+        <translation>批量 %1 继续：%2 台设备，记录文件 %3</translation>
+    </message>
+    <message>
+        <source>batch %1: %2 camera(s), journal %3</source>
+        <translation>批量 %1：%2 台设备，记录文件 %3</translation>
+    </message>
+    <message>
+        <source>continue batch ID (default: the latest unfinished one) with the cameras it has left; no cameras may be named</source>
+        <translation>继续批量 ID（默认：最近一个未完成的批量），只升级其余下的设备；不可再指定设备</translation>
+    </message>
+    <message>
+        <source>list the batches&apos; journals and what each has left</source>
+        <translation>列出各批量的记录及其余下的设备</translation>
+    </message>
+    <message>
+        <source>upgrade --resume takes no cameras</source>
+        <translation>upgrade --resume 不接受设备地址</translation>
+    </message>
+    <message>
+        <source>upgrade needs cameras, or --resume</source>
+        <translation>upgrade 需要设备地址或 --resume</translation>
+    </message>
+    <message>
+        <source>no unfinished batch in %1</source>
+        <translation>%1 中没有未完成的批量</translation>
+    </message>
+    <message>
+        <source>no batch &apos;%1&apos; in %2 (see tolvane-cli batches)</source>
+        <translation>%2 中没有批量“%1”（参见 tolvane-cli batches）</translation>
+    </message>
+    <message>
+        <source>skipped: upgraded earlier in this batch</source>
+        <translation>跳过：本批量中已升级</translation>
+    </message>
+    <message>
+        <source>batch %1: nothing left to upgrade</source>
+        <translation>批量 %1：没有余下待升级的设备</translation>
+    </message>
+    <message>
+        <source>%1: no readable batch record; left out</source>
+        <translation>%1：无可读的批量记录，已略过</translation>
+    </message>
+    <message>
+        <source>batch	start	cameras	done	failed	not started	unfinished</source>
+        <translation>批量	开始	设备	完成	失败	未开始	未完成</translation>
+    </message>
+    <message>
+        <source>(unfinished)</source>
+        <translation>（未完成）</translation>
+    </message>
+    <message>
+        <source>that is inside batches, the journals&apos; folder</source>
+        <translation>该文件位于批量记录文件夹 batches 内</translation>
+    </message>
+    <message>
+        <source>upgrade --resume takes the batch&apos;s own workers</source>
+        <translation>upgrade --resume 使用该批量自己的工作线程数</translation>
+    </message>
+    <message>
+        <source>(running)</source>
+        <translation>（运行中）</translation>
+    </message>
+    <message>
+        <source>batch %1 is still running in another program</source>
+        <translation>批量 %1 仍在另一个程序中运行</translation>
+    </message>
 </context>
 <context>
     <name>tool</name>

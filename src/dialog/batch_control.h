@@ -42,7 +42,7 @@ struct BatchOutcome {
 // before it took the image. Only these may be tried again.
 bool FailureMayBeRetried(const BatchOutcome& outcome);
 
-struct BatchCounts {
+struct BatchRunCounts {
     int total = 0; // cameras in the batch (refused sends are not)
     int succeeded = 0;
     int failed = 0;
@@ -86,7 +86,7 @@ public:
     bool Stopped() const { return m_stopped.load(); }
     BatchStopReason StopReason() const { return m_reason; }
 
-    const BatchCounts& Counts() const { return m_counts; }
+    const BatchRunCounts& Counts() const { return m_counts; }
     bool Finished() const { return m_counts.Done() >= m_counts.total; }
     const BatchOptions& Options() const { return m_options; }
     std::optional<std::chrono::milliseconds> TimeLeft(Clock::time_point now) const;
@@ -102,7 +102,7 @@ private:
     BatchOptions m_options;
     std::atomic<bool> m_stopped{false};
     BatchStopReason m_reason = BatchStopReason::None;
-    BatchCounts m_counts;
+    BatchRunCounts m_counts;
     std::vector<BatchCamera> m_held; // after the canary group, in batch order
     uint32_t m_canaryLeft = 0;
     bool m_canaryFailed = false;

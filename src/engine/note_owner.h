@@ -4,6 +4,8 @@
 
 #include "engine/note_window.h"
 
+#include <string>
+
 // What the workers know of the dialog that sent them a request.
 class NoteOwner {
 public:
@@ -15,6 +17,9 @@ public:
     // request still in its mailbox "not started" instead of running it.
     // Safe to read from any thread.
     virtual bool BatchStopped() const { return false; }
+    // The batch the request belongs to, for the history; "" outside a batch.
+    // Set before the first request is sent and not changed while it runs.
+    virtual std::string BatchId() const { return {}; }
 
 protected:
     ~NoteOwner() = default;

@@ -12,14 +12,16 @@ namespace {
 
 // New columns go at the end: spreadsheets and scripts read the older ones by place.
 const char* const kColumns[] = {"address", "port", "version_before",   "version_after", "result",
-                                "start",   "end",  "version_expected", "verified",      "detail"};
+                                "start",   "end",  "version_expected", "verified",      "detail",
+                                "batch"};
 
 std::vector<std::string> Fields(const ResultRow& row) {
     return {row.address,       std::to_string(row.port),
             row.versionBefore, row.versionAfter,
             row.result,        row.start,
             row.end,           row.versionExpected,
-            row.verified,      row.detail};
+            row.verified,      row.detail,
+            row.batch};
 }
 
 // Length of the well-formed UTF-8 sequence at the start of `text` (no

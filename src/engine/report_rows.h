@@ -20,6 +20,7 @@ struct ResultRow {
     std::string versionExpected; // the last image's target ("" when none was chosen)
     std::string verified;        // "true" when versionAfter was read at the end, else "false"
     std::string detail;          // the facts beside the result text
+    std::string batch;           // the batch's id ("" when the batch had none)
 };
 
 // BOM, a header line, one line per row; CR LF line breaks.

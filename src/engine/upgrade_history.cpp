@@ -39,7 +39,8 @@ std::string HistoryLine(const HistoryEntry& entry) {
            ", \"detail\": " + JsonQuote(entry.detail) +
            ", \"duration_ms\": " + std::to_string(entry.durationMs) +
            ", \"started\": " + (entry.started ? "true" : "false") +
-           ", \"attempt\": " + std::to_string(entry.attempt) + "}\n";
+           ", \"attempt\": " + std::to_string(entry.attempt) +
+           ", \"batch\": " + JsonQuote(entry.batch) + "}\n";
 }
 
 bool AppendUpgradeHistory(const HistoryEntry& entry) {

@@ -22,6 +22,7 @@ struct HistoryEntry {
     int64_t durationMs = 0;
     bool started = true; // false: the batch was stopped before this camera's turn
     int32_t attempt = 1; // the try this line is about (retries count up from 1)
+    std::string batch;   // the batch's id ("" outside a journalled batch)
 };
 
 // The history line of a camera that a stopped batch did not start.

@@ -155,10 +155,11 @@ UpgradeResultNote ResultNoteOf(const char* address, int32_t code, const UpgradeV
     return note;
 }
 
-void RecordHistory(const char* address, uint32_t port, int32_t attempt,
+void RecordHistory(const NoteOwner& owner, const char* address, uint32_t port, int32_t attempt,
                    const UpgradeVersions& versions, std::vector<std::string> images, int32_t code,
                    std::chrono::steady_clock::time_point start) {
     HistoryEntry entry;
+    entry.batch = owner.BatchId();
     entry.attempt = attempt > 1 ? attempt : 1;
     entry.time = TimeText(std::chrono::system_clock::now());
     entry.address = address;
@@ -252,15 +253,16 @@ int32_t UpdateDevice(const UpgradeRequest* request) {
     }
     LprHandle handle = sdk.LprOpen(address, port, user.c_str(), password.c_str());
     if (handle == nullptr) {
-        RecordHistory(address, port, request->attempt, UpgradeVersions{}, {}, UPGRADE_ERR_OPEN,
-                      start);
+        RecordHistory(*owner, address, port, request->attempt, UpgradeVersions{}, {},
+                      UPGRADE_ERR_OPEN, start);
         PostUpgradeNote(owner->GetNoteWindow(), WM_UPGRADE_RESULT, 0, UPGRADE_ERR_OPEN, address);
         return 0;
     }
     Run run{address, owner, handle, ReadLoginIdentity(handle), {}, false, {}};
     const int32_t code = RunOnCamera(run);
     sdk.LprClose(handle);
-    RecordHistory(address, port, request->attempt, run.versions, std::move(run.sent), code, start);
+    RecordHistory(*owner, address, port, request->attempt, run.versions, std::move(run.sent), code,
+                  start);
     PostUpgradeResult(owner->GetNoteWindow(), code == UPGRADE_OK ? 1 : 0, code, address,
                       run.versions);
     return 0;

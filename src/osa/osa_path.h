@@ -4,6 +4,7 @@
 // that differs between platforms.
 #pragma once
 
+#include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -26,3 +27,10 @@ std::filesystem::path OSA_selfExecutable();
 // was written, with errno telling why.
 bool OSA_fileAppendLine(const std::string& utf8Path, const std::string& bytes,
                         const char* lineBreak);
+
+// Holds a lock on the file (created if missing) against every other holder,
+// in this process or another, until OSA_fileReleaseLock; the system lets go
+// of it when the process ends, however it ends. Does not wait. False when
+// it cannot be had, errno EBUSY when another holder has it.
+bool OSA_fileHoldLock(const std::string& utf8Path, intptr_t* held);
+void OSA_fileReleaseLock(intptr_t held);

@@ -101,6 +101,25 @@ bool OSA_fileAppendLine(const std::string& utf8Path, const std::string& bytes,
     return ok && closed;
 }
 
+bool OSA_fileHoldLock(const std::string& utf8Path, intptr_t* held) {
+    const int fd = ::open(utf8Path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    if (fd < 0) {
+        return false;
+    }
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        const int failure = errno == EWOULDBLOCK ? EBUSY : errno;
+        ::close(fd);
+        errno = failure;
+        return false;
+    }
+    *held = fd;
+    return true;
+}
+
+void OSA_fileReleaseLock(intptr_t held) {
+    ::close(static_cast<int>(held));
+}
+
 bool OSA_localTime(std::time_t when, std::tm* out, long* utcOffsetSeconds) {
     if (::localtime_r(&when, out) == nullptr) {
         return false;

@@ -160,6 +160,23 @@ bool OSA_fileAppendLine(const std::string& utf8Path, const std::string& bytes,
     return ok && closed;
 }
 
+bool OSA_fileHoldLock(const std::string& utf8Path, intptr_t* held) {
+    // Share mode 0: nobody else opens it while it is held.
+    const HANDLE file =
+        ::CreateFileW(OSA_pathFromUtf8(utf8Path).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                      OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        errno = ErrnoOf(::GetLastError());
+        return false;
+    }
+    *held = reinterpret_cast<intptr_t>(file);
+    return true;
+}
+
+void OSA_fileReleaseLock(intptr_t held) {
+    ::CloseHandle(reinterpret_cast<HANDLE>(held));
+}
+
 bool OSA_localTime(std::time_t when, std::tm* out, long* utcOffsetSeconds) {
     if (::localtime_s(out, &when) != 0) {
         return false;

@@ -517,7 +517,7 @@ TEST_F(CliEndToEnd, PlanThenUpgradeWithCsvThenHistory) {
     const std::string bytes = ReadBytes(csv);
     EXPECT_EQ(bytes.rfind("\xEF\xBB\xBF"
                           "address,port,version_before,version_after,result,start,end,"
-                          "version_expected,verified,detail\r\n" +
+                          "version_expected,verified,detail,batch\r\n" +
                               net + "5,80,5.1.7.1,5.1.7.9,升级设备成功！,",
                           0),
               0u)

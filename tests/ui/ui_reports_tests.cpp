@@ -73,7 +73,7 @@ void ReportTests::failedRowsAreTickedAndResultsExported() {
     QCOMPARE(lines.size(), 5); // header, three rows, nothing behind the last break
     QCOMPARE(lines[0], QByteArray("\xEF\xBB\xBF"
                                   "address,port,version_before,version_after,result,start,end,"
-                                  "version_expected,verified,detail\r"));
+                                  "version_expected,verified,detail,batch\r"));
     QVERIFY2(lines[1].startsWith(
                  QStringLiteral("10.30.0.1,80,5.1.7.1,5.1.7.9,升级设备成功！,20").toUtf8()),
              lines[1].constData());

@@ -61,7 +61,8 @@ void CliOutput::Result(const UpgradeResultNote& note, intptr_t code) {
                    {"version_before", versionOrNull(before)},
                    {"version_after", versionOrNull(after)},
                    {"version_expected", versionOrNull(FieldText(note.versionExpected))},
-                   {"verified", note.check == UPGRADE_CHECK_VERIFIED}}));
+                   {"verified", note.check == UPGRADE_CHECK_VERIFIED},
+                   {"batch", m_batch}}));
         return;
     }
     std::string line = CameraText(address, note.port) + "\t" + text;
@@ -79,12 +80,31 @@ void CliOutput::Result(const UpgradeResultNote& note, intptr_t code) {
     Line(line);
 }
 
+void CliOutput::BatchStarted(const std::string& id, size_t cameras, const std::string& journal,
+                             bool resumed) {
+    m_batch = id;
+    if (m_json) {
+        Line(Dump({{"event", "batch"},
+                   {"batch", id},
+                   {"cameras", cameras},
+                   {"journal", journal},
+                   {"resumed", resumed}}));
+        return;
+    }
+    const std::string format =
+        resumed ? tool_text::translate("tolvane-cli", "batch %1 resumed: %2 camera(s), journal %3")
+                : tool_text::translate("tolvane-cli", "batch %1: %2 camera(s), journal %3");
+    std::fprintf(stderr, "tolvane-cli: %s\n",
+                 tool_text::Fill(format, {id, std::to_string(cameras), journal}).c_str());
+}
+
 void CliOutput::NotDispatched(const std::string& address, int32_t port) {
     if (m_json) {
         Line(Dump({{"event", "not_dispatched"},
                    {"address", address},
                    {"port", port},
-                   {"text", ShownNotDispatchedText()}}));
+                   {"text", ShownNotDispatchedText()},
+                   {"batch", m_batch}}));
     } else {
         Line(CameraText(address, port) + "\t" + ShownNotDispatchedText());
     }
@@ -127,7 +147,11 @@ void CliOutput::Retrying(const UpgradeResultNote& note, intptr_t code, int32_t a
 void CliOutput::NoResult(const std::string& address, int32_t port) {
     const std::string text = NoResultText();
     if (m_json) {
-        Line(Dump({{"event", "no_result"}, {"address", address}, {"port", port}, {"text", text}}));
+        Line(Dump({{"event", "no_result"},
+                   {"address", address},
+                   {"port", port},
+                   {"text", text},
+                   {"batch", m_batch}}));
     } else {
         Line(CameraText(address, port) + "\t" + text);
     }

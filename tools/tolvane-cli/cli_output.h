@@ -12,6 +12,11 @@ class CliOutput {
 public:
     CliOutput(bool json, std::FILE* out) : m_json(json), m_out(out) {}
 
+    // The batch's id, from then on carried as `batch` on each JSON line of a
+    // camera; announced on standard error, or as a JSON event.
+    void BatchStarted(const std::string& id, size_t cameras, const std::string& journal,
+                      bool resumed);
+
     // Every line of a camera names it as address:port (JSON: address, port).
     void Progress(const std::string& address, int32_t port, int32_t step,
                   const std::string& imageName);
@@ -36,4 +41,5 @@ private:
 
     bool m_json;
     std::FILE* m_out;
+    std::string m_batch;
 };

@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <deque>
 #include <mutex>
+#include <string>
 #include <vector>
 
 // A posted message; the receiver frees it with FreeNoteMessage.
@@ -34,6 +35,9 @@ public:
     bool BatchStopped() const override;
     // The batch whose stop the workers heed; set before its first request.
     void FollowBatch(const BatchControl* batch) { m_batch.store(batch); }
+    std::string BatchId() const override { return m_batchId; }
+    // Before the first request: the workers read it without a lock.
+    void SetBatchId(const std::string& id) { m_batchId = id; }
 
     OsaTask* const* UpgradeTasks() const { return m_upgradeTasks.data(); }
     uint32_t UpgradeTaskCount() const { return static_cast<uint32_t>(m_upgradeTasks.size()); }
@@ -51,6 +55,7 @@ private:
     void Sink(uint32_t message, uintptr_t wParam, intptr_t lParam);
 
     NoteWindow m_window = 0;
+    std::string m_batchId;
     std::atomic<bool> m_running{true};
     std::atomic<const BatchControl*> m_batch{nullptr};
     bool m_shutDown = false;

@@ -92,6 +92,11 @@ std::string CsvPathProblem(const std::string& path) {
         return Refused(path, tool_text::translate(
                                  "tolvane-cli", "that is inside UpdateFiles, the images' folder"));
     }
+    if (Inside(target, data / "batches")) {
+        return Refused(path,
+                       tool_text::translate("tolvane-cli", "that is inside batches, the journals' "
+                                                           "folder"));
+    }
     if (fs::is_directory(target, ec)) {
         return Refused(path, tool_text::translate("tolvane-cli", "that is a folder"));
     }

@@ -8,6 +8,7 @@
 #include "netaddr/dotted_ipv4.h"
 #include "password_input.h"
 #include "plan_command.h"
+#include "resume_command.h"
 #include "rollout_cli.h"
 #include "search_command.h"
 #include "standard_streams.h"
@@ -46,6 +47,7 @@ struct UpgradeOptions {
     double timeout = 0;
     std::string csvPath;
     uint32_t workers = UPGRADE_TASK_COUNT;
+    std::string resumeId; // with --resume: "" for the latest unfinished batch
     RolloutArguments rollout;
 };
 
@@ -57,6 +59,8 @@ struct CommandLine {
     CLI::App* upgrade = nullptr;
     CLI::App* plan = nullptr;
     CLI::App* history = nullptr;
+    CLI::App* batches = nullptr;
+    CLI::Option* resumeFlag = nullptr;
     CLI::Option* passwordFlag = nullptr;
     CLI::Option* planPasswordFlag = nullptr;
     SearchOptions searchOptions;
@@ -169,6 +173,17 @@ void AddUpgradeOptions(CommandLine& line) {
                      translate("tolvane-cli", "upgrade workers; camera k goes to worker k mod N "
                                               "(default 5, as the window)"))
         ->check(CLI::Range(1u, kMaxUpgradeWorkers));
+    // Cameras come from the journal instead; RunUpgradeCommand refuses both.
+    line.upgrade->get_option("cameras")->required(false);
+    line.resumeFlag =
+        line.upgrade
+            ->add_option("--resume", o.resumeId,
+                         translate("tolvane-cli",
+                                   "continue batch ID (default: the latest unfinished one) with "
+                                   "the cameras it has left; no cameras may be named"))
+            ->expected(0, 1);
+    line.batches = line.app.add_subcommand(
+        "batches", translate("tolvane-cli", "list the batches' journals and what each has left"));
     AddRolloutOptions(line.upgrade, o.rollout);
 }
 
@@ -200,7 +215,7 @@ void SetUpOptions(CommandLine& line) {
     AddUpgradeOptions(line);
     AddReportCommands(line);
     // Global flags may also follow the subcommand.
-    for (CLI::App* sub : {line.search, line.upgrade, line.plan, line.history}) {
+    for (CLI::App* sub : {line.search, line.upgrade, line.plan, line.history, line.batches}) {
         sub->fallthrough();
     }
     tool_text::TranslateSubcommandGroups(line.app);
@@ -271,9 +286,24 @@ int RunUpgradeCommand(const CommandLine& line, CliOutput& output) {
             return kBadInput;
         }
     }
+    const bool resume = line.resumeFlag->count() > 0;
+    const bool workersGiven = line.upgrade->get_option("--workers")->count() > 0;
+    if (resume == !o.targets.empty() || (resume && workersGiven)) {
+        const std::string problem =
+            !resume ? translate("tolvane-cli", "upgrade needs cameras, or --resume")
+            : workersGiven
+                ? translate("tolvane-cli", "upgrade --resume takes the batch's own workers")
+                : translate("tolvane-cli", "upgrade --resume takes no cameras");
+        std::fprintf(stderr, "tolvane-cli: %s\n", problem.c_str());
+        return kBadInput;
+    }
     return WithCheckedInputs(line, [&](const auto& targets, const std::string& password) {
+        if (resume) {
+            return RunResume(o.resumeId, o.user, password, SecondsBound(o.timeout), output,
+                             o.csvPath, line.json);
+        }
         return RunUpgrade(targets, o.user, password, SecondsBound(o.timeout), output, o.workers,
-                          o.csvPath, o.rollout);
+                          o.csvPath, {}, o.rollout);
     });
 }
 
@@ -335,6 +365,9 @@ int main(int rawCount, char** rawArguments) {
     }
     if (line.history->parsed()) {
         return RunHistoryCommand(line);
+    }
+    if (line.batches->parsed()) {
+        return RunBatches(line.json, stdout);
     }
     return RunUpgradeCommand(line, output);
 }

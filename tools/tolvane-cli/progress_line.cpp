@@ -28,7 +28,7 @@ std::string DurationText(std::chrono::milliseconds duration) {
 ProgressLine::ProgressLine(bool forced, Clock::time_point start)
     : m_on(forced || TOLVANE_ISATTY(stderr) != 0), m_start(start) {}
 
-void ProgressLine::Show(const BatchCounts& counts, int running,
+void ProgressLine::Show(const BatchRunCounts& counts, int running,
                         std::optional<std::chrono::milliseconds> left, Clock::time_point now,
                         bool changed) {
     using std::chrono::duration_cast;

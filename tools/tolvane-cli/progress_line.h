@@ -16,8 +16,8 @@ public:
     // Shown when stderr is a terminal, or when forced.
     ProgressLine(bool forced, Clock::time_point start);
 
-    void Show(const BatchCounts& counts, int running, std::optional<std::chrono::milliseconds> left,
-              Clock::time_point now, bool changed);
+    void Show(const BatchRunCounts& counts, int running,
+              std::optional<std::chrono::milliseconds> left, Clock::time_point now, bool changed);
 
 private:
     bool m_on;

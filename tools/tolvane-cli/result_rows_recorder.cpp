@@ -28,6 +28,7 @@ void ResultRowsRecorder::Result(const UpgradeResultNote& note, intptr_t code) {
     row.verified = note.check == UPGRADE_CHECK_VERIFIED ? "true" : "false";
     row.detail = ShownResultDetailText(note, code);
     row.end = Now();
+    row.batch = m_batch;
     // A camera refused at log-in sends no progress: its run began and ended at once.
     const auto started = m_started.find({row.address, row.port});
     row.start = started != m_started.end() ? started->second : row.end;
@@ -43,6 +44,7 @@ void ResultRowsRecorder::Unfinished(const std::string& address, int32_t port,
     row.address = address;
     row.port = port;
     row.result = text;
+    row.batch = m_batch;
     const auto started = m_started.find({address, port});
     if (started != m_started.end()) {
         row.start = started->second;

@@ -19,9 +19,12 @@ public:
     // time bound: a row with the reason.
     void Unfinished(const std::string& address, int32_t port, const std::string& text);
     const std::vector<ResultRow>& Rows() const { return m_rows; }
+    // Written on every row from then on.
+    void SetBatch(const std::string& id) { m_batch = id; }
 
 private:
     using Camera = std::pair<std::string, int32_t>;
     std::map<Camera, std::string> m_started; // time of each camera's first note
     std::vector<ResultRow> m_rows;
+    std::string m_batch;
 };

@@ -3,6 +3,7 @@
 #include "cli_session.h"
 #include "csv_report.h"
 #include "dialog/batch_control.h"
+#include "dialog/batch_journal.h"
 #include "engine/note_texts.h"
 #include "engine/report_failures.h"
 #include "engine/upgrade_history.h"
@@ -96,6 +97,14 @@ struct BatchTally {
     int notDispatched = 0;
     ResultRowsRecorder recorder; // the rows of --csv
     uint64_t reportFailuresSeen = 0;
+    BatchJournalWriter* journal = nullptr;
+
+    // The journal's end of a camera that never ran (refused, not started).
+    void NeverStarted(const Camera& camera) {
+        JournalOutcome never;
+        never.started = false;
+        journal->Ended({camera.first, camera.second}, never);
+    }
 
     void Settle(const Camera& camera) {
         if (--pending[camera] <= 0) {
@@ -108,6 +117,7 @@ void CountRefused(const std::string& address, int32_t port, BatchTally& tally, C
     output.NotDispatched(address, port);
     tally.recorder.Unfinished(address, port, ShownNotDispatchedText());
     ++tally.notDispatched;
+    tally.NeverStarted({address, port});
 }
 
 // Each camera once: a second worker upgrading the same camera at the same
@@ -161,6 +171,8 @@ void ReportHeldBack(const std::vector<BatchCamera>& cameras, BatchTally& tally, 
         if (camera.attempt > 1 && last != tally.lastTry.end()) {
             const auto& [lastNote, lastCode] = last->second;
             tally.recorder.Result(lastNote, lastCode);
+            tally.journal->Ended({camera.address, camera.port},
+                                 JournalOutcomeOf(lastNote, lastCode));
             output.Result(lastNote, lastCode);
             tally.lastTry.erase(last);
             continue;
@@ -168,6 +180,7 @@ void ReportHeldBack(const std::vector<BatchCamera>& cameras, BatchTally& tally, 
         output.NotStarted(camera.address, camera.port);
         tally.recorder.Unfinished(camera.address, camera.port,
                                   ShownResultText(0, UPGRADE_NOT_STARTED));
+        tally.NeverStarted({camera.address, camera.port});
         RecordNotStarted(camera.address, camera.port);
     }
     if (!cameras.empty()) {
@@ -213,6 +226,7 @@ void OnResult(const PostedNote& note, BatchControl& control, BatchTally& tally, 
     if (code == UPGRADE_NOT_STARTED) {
         output.NotStarted(address, result->port);
         tally.recorder.Unfinished(address, result->port, ShownResultText(0, code));
+        tally.NeverStarted(camera);
     } else if (!answer.final) {
         output.Retrying(*result, code, answer.camera.attempt);
         tally.lastTry[address] = {*result, code};
@@ -221,6 +235,7 @@ void OnResult(const PostedNote& note, BatchControl& control, BatchTally& tally, 
         // run end the next moment.
         tally.recorder.Result(*result, code);
         csv.Update(tally.recorder.Rows());
+        tally.journal->Ended({address, result->port}, JournalOutcomeOf(*result, code));
         output.Result(*result, code);
         tally.lastTry.erase(address);
     }
@@ -232,7 +247,7 @@ void OnResult(const PostedNote& note, BatchControl& control, BatchTally& tally, 
     }
     ReportHeldBack(answer.notStarted, tally, output, csv);
     CountRefusals(answer.refused, tally, output, csv);
-    const BatchCounts& counts = control.Counts();
+    const BatchRunCounts& counts = control.Counts();
     // "Upgraded" counts the cameras that ran; the stopped ones are said apart.
     if (!control.Finished()) {
         output.RunningSummary(counts.total, counts.succeeded + counts.failed, counts.succeeded,
@@ -250,6 +265,7 @@ void OnProgress(const PostedNote& note, BatchTally& tally, CliOutput& output) {
     output.Progress(FieldText(progress->address), progress->port, progress->value, image);
     tally.recorder.Progress(FieldText(progress->address), progress->port);
     tally.running.insert({FieldText(progress->address), progress->port});
+    tally.journal->Started({FieldText(progress->address), progress->port});
 }
 
 // The history or a camera's log could not be written since the last look:
@@ -340,7 +356,7 @@ void CollectResults(BatchLoop& loop, std::chrono::steady_clock::time_point deadl
             tally.recorder.Unfinished(camera.first, camera.second, NoResultText());
         }
     }
-    const BatchCounts& counts = control.Counts();
+    const BatchRunCounts& counts = control.Counts();
     output.FinalSummary(counts.total, counts.succeeded,
                         counts.total - counts.succeeded - counts.notStarted, tally.notDispatched,
                         counts.notStarted);
@@ -354,14 +370,27 @@ void CollectResults(BatchLoop& loop, std::chrono::steady_clock::time_point deadl
 int RunUpgrade(const std::vector<UpgradeTarget>& requested, const std::string& user,
                const std::string& password, std::optional<std::chrono::milliseconds> bound,
                CliOutput& output, uint32_t workers, const std::string& csvPath,
-               const RolloutArguments& rollout) {
+               const std::string& resumedBatch, const RolloutArguments& rollout) {
     const std::vector<UpgradeTarget> targets = WithoutRepeats(requested);
     const std::optional<BatchOptions> options = ResolveRollout(rollout, targets.size());
     if (!options) {
         return kExitBadInput;
     }
+    std::vector<JournalCamera> cameras;
+    for (const UpgradeTarget& t : targets) {
+        cameras.push_back({t.address, t.port});
+    }
+    const nlohmann::json journalled = {{"workers", workers},
+                                       {"canary", options->canary},
+                                       {"max_failures", options->maxFailures},
+                                       {"retries", options->retries}};
+    BatchJournalWriter journal = resumedBatch.empty()
+                                     ? BatchJournalWriter::Begin(cameras, journalled)
+                                     : BatchJournalWriter::Continue(resumedBatch, cameras);
+    output.BatchStarted(journal.Id(), cameras.size(), journal.Path(), !resumedBatch.empty());
     const StopSignalGuard signals;
     CliSession session(workers);
+    session.SetBatchId(journal.Id());
     BatchControl control(
         session.UpgradeTaskCount(),
         [&session](uint32_t worker, const BatchCamera& camera) {
@@ -372,6 +401,8 @@ int RunUpgrade(const std::vector<UpgradeTarget>& requested, const std::string& u
         *options);
     session.FollowBatch(&control);
     BatchTally tally;
+    tally.journal = &journal;
+    tally.recorder.SetBatch(journal.Id());
     tally.reportFailuresSeen = ReportWriteFailuresSoFar().count;
     const uint64_t failuresBefore = tally.reportFailuresSeen;
     CsvReport csv(csvPath);
@@ -395,7 +426,7 @@ int RunUpgrade(const std::vector<UpgradeTarget>& requested, const std::string& u
     if (!control.Finished()) {
         EndWithResultsMissing(control, tally, output, csv);
     }
-    const BatchCounts& counts = control.Counts();
+    const BatchRunCounts& counts = control.Counts();
     output.FinalSummary(counts.total, counts.succeeded, counts.failed, tally.notDispatched,
                         counts.notStarted);
     const bool csvWritten = csv.Finish(tally.recorder.Rows());

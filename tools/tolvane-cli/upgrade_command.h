@@ -46,8 +46,11 @@ constexpr int kExitBadInput = 2;
 // rollout values the batch cannot take. A camera (address and port) named
 // twice is upgraded once. The k-th target goes to worker k mod `workers` (1
 // to kMaxUpgradeWorkers). With a csvPath the results are also written there
-// as CSV, one row per camera, kept up to date while the batch runs.
+// as CSV, one row per camera, kept up to date while the batch runs. The
+// batch gets a journal (dialog/batch_journal.h); with `resumedBatch` the
+// run continues that batch in its journal instead.
 int RunUpgrade(const std::vector<UpgradeTarget>& targets, const std::string& user,
                const std::string& password, std::optional<std::chrono::milliseconds> bound,
                CliOutput& output, uint32_t workers = UPGRADE_TASK_COUNT,
-               const std::string& csvPath = {}, const RolloutArguments& rollout = {});
+               const std::string& csvPath = {}, const std::string& resumedBatch = {},
+               const RolloutArguments& rollout = {});
