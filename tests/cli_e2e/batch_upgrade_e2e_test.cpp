@@ -131,11 +131,7 @@ std::vector<std::string> DeviceRows(const std::string& output, const std::string
 
 class CliEndToEnd : public ::testing::Test {
 protected:
-    void SetUp() override {
-        const ProgramRun tree =
-            RunProgram({MKFWIMAGE_BINARY, "sample-tree", folder.Path().string()}, 60s);
-        ASSERT_EQ(tree.exitCode, 0) << "mkfwimage sample-tree failed";
-    }
+    void SetUp() override { harness::WriteSampleTree(MKFWIMAGE_BINARY, folder.Path()); }
 
     ProgramRun Cli(std::vector<std::string> args, std::chrono::milliseconds bound,
                    const std::map<std::string, std::string>& env = {}) {

@@ -70,9 +70,7 @@ unsigned short FreePort(const char* address) {
 
 class CliReports : public ::testing::Test {
 protected:
-    void SetUp() override {
-        ASSERT_EQ(RunProgram({MKFWIMAGE_BINARY, "sample-tree", data.string()}, 60s).exitCode, 0);
-    }
+    void SetUp() override { harness::WriteSampleTree(MKFWIMAGE_BINARY, data); }
 
     // The run's standard output and error together.
     ProgramRun Cli(const std::vector<std::string>& args, std::chrono::milliseconds bound = 60s) {

@@ -26,11 +26,7 @@ const std::string kNet = "127.140.0.";
 
 class Rollout : public ::testing::Test {
 protected:
-    void SetUp() override {
-        const ProgramRun tree =
-            RunProgram({MKFWIMAGE_BINARY, "sample-tree", folder.Path().string()}, 60s);
-        ASSERT_EQ(tree.exitCode, 0) << "mkfwimage sample-tree failed";
-    }
+    void SetUp() override { harness::WriteSampleTree(MKFWIMAGE_BINARY, folder.Path()); }
 
     std::vector<std::string> CliArgs(const std::vector<std::string>& args) const {
         std::vector<std::string> argv = {TOLVANE_CLI_PATH, "--json", "--program-folder",

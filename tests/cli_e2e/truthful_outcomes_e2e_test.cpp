@@ -24,11 +24,7 @@ const std::string kNet = "127.130.0.";
 
 class TruthfulOutcomes : public ::testing::Test {
 protected:
-    void SetUp() override {
-        const ProgramRun tree =
-            RunProgram({MKFWIMAGE_BINARY, "sample-tree", folder.Path().string()}, 60s);
-        ASSERT_EQ(tree.exitCode, 0) << "mkfwimage sample-tree failed";
-    }
+    void SetUp() override { harness::WriteSampleTree(MKFWIMAGE_BINARY, folder.Path()); }
 
     ProgramRun Cli(std::vector<std::string> args, std::chrono::milliseconds bound) {
         std::vector<std::string> argv = {TOLVANE_CLI_PATH, "--json", "--program-folder",

@@ -16,4 +16,11 @@ inline void FailTheTestOnUncleanStop(const std::string& what) {
 inline const bool kUncleanStopFailsTheTest =
     (CamsimProcess::SetUncleanStopReport(&FailTheTestOnUncleanStop), true);
 
+// mkfwimage's sample UpdateFiles tree in `dir`; a failure fails the test.
+inline void WriteSampleTree(const std::string& mkfwimage, const std::filesystem::path& dir) {
+    const ProgramRun tree =
+        RunProgram({mkfwimage, "sample-tree", dir.string()}, std::chrono::seconds(60));
+    ASSERT_EQ(tree.exitCode, 0) << "mkfwimage sample-tree failed";
+}
+
 } // namespace harness
